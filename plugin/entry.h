@@ -1,0 +1,9 @@
+// Each product library defines how its effect object is made; the shared
+// entry point calls it.
+#pragma once
+
+#include "plugin/vst/aeffect.h"
+
+class AudioEffect;
+
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster);

@@ -1,0 +1,33 @@
+// Pallido: six bands (high cut, high shelf, high mid, low mid, low shelf,
+// low cut), 17 parameters.
+#pragma once
+
+#include <tuple>
+
+#include "plugin/parameters.h"
+#include "plugin/sorvane.h"
+#include "plugin/vst/aeffect.h"
+#include "presets/product_presets.h"
+
+namespace pallido {
+
+struct Product {
+  static constexpr int kParameterCount = 17;
+  static constexpr int kValueSlots = 18;
+  static constexpr int kBandCount = 6;
+  static constexpr int kOnOffIndex = 0;
+  static constexpr int kPhaseIndex = 15;
+  static constexpr int kOutputIndex = 16;
+  static constexpr VstInt32 kUniqueId = fourCharCode('P', 'l', 'd', 'o');
+  static constexpr const char* kEffectName = "Sorvane Pallido";
+  static constexpr const char* kProductString = "Sorvane Pallido Ver.1.0.0";
+  // Chain order: the order of processing, of coefficient updates and of the dirty flags.
+  using Bands = std::tuple<>;
+  static const sorvane::ParameterInfo kParameters[kParameterCount];
+  static const sorvane::PresetProduct& presets() { return kPresetProduct; }
+  static void buildFolderPaths(char (&manual)[260], char (&preset)[260]);
+};
+
+using Effect = sorvane::Sorvane<Product>;
+
+}  // namespace pallido

@@ -1,0 +1,4 @@
+#include "plugin/entry.h"
+#include "plugin/pallido.h"
+
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster) { return new pallido::Effect(audioMaster); }

@@ -1,0 +1,264 @@
+// Member definitions of the effect template; included only by the two
+// product translation units that instantiate it.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "plugin/sorvane.h"
+
+namespace sorvane {
+
+template <class Product>
+Sorvane<Product>::Sorvane(audioMasterCallback audioMaster)
+    : AudioEffectX(audioMaster, kProgramCount, kParameterCount) {
+  setNumInputs(2);
+  setNumOutputs(2);
+  setUniqueID(Product::kUniqueId);
+  canProcessReplacing();
+  programsAreChunks();
+  canDoubleReplacing();
+
+  // Bank header, folders and factory programs.
+  const PresetProduct& presets = Product::presets();
+  fillFactoryBank(bank, presets);
+  Product::buildFolderPaths(manualFolderPath, presetFolderPath);
+
+  // Program 0, side A becomes the live state. appliedValue is set off by 0.1
+  // so the setParameter pass below sees every band value as a change.
+  const Record& initial = bank.program[0].side[0];
+  for (int i = 0; i < kParameterCount; ++i) {
+    const float value = initial.values[i];
+    paramValue[i] = value;
+    appliedValue[i] = value + 0.1f;
+    const ParameterInfo& info = Product::kParameters[i];
+    if (info.role == ParameterRole::Band) setBandField(info.band, info.field, value);
+  }
+  processingOn = paramValue[Product::kOnOffIndex] == 0.0f;
+  phaseFactor = paramValue[Product::kPhaseIndex] == 0.0f ? 1.0 : -1.0;
+  outputGain = outputGainFor(paramValue[Product::kOutputIndex]);
+  for (bool& dirty : bandDirty) dirty = true;
+
+  resume();
+
+  curProgram = 0;
+  for (int i = 0; i < kParameterCount; ++i) setParameter(i, bank.program[0].live().values[i]);
+}
+
+template <class Product>
+void Sorvane<Product>::resume() {
+  resumedSampleRate = getSampleRate();
+  const float rate = resumedSampleRate;
+  forEachBand([rate](size_t, auto& l, auto& r) {
+    l.setSampleRate(rate);
+    r.setSampleRate(rate);
+    l.calculateCoefficients();
+    r.calculateCoefficients();
+  });
+  updateCounter = 0;
+  if (rate < 68000.0f)
+    updatePeriod = 1024;
+  else if (rate < 136000.0f)
+    updatePeriod = 2048;
+  else
+    updatePeriod = 4096;
+}
+
+template <class Product>
+template <class Sample>
+void Sorvane<Product>::processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames) {
+  if (sampleFrames <= 0 || !inputs || !outputs) return;
+  const Sample* inL = inputs[0];
+  const Sample* inR = inputs[1];
+  Sample* outL = outputs[0];
+  Sample* outR = outputs[1];
+  if (!inL || !inR || !outL || !outR) return;
+
+  // Read once: a change made by another thread during the block applies from the next block.
+  const bool on = processingOn;
+  const double phase = phaseFactor;
+  const double gain = outputGain;
+
+  if (!on) {
+    std::memmove(outL, inL, sizeof(Sample) * static_cast<size_t>(sampleFrames));
+    std::memmove(outR, inR, sizeof(Sample) * static_cast<size_t>(sampleFrames));
+    return;
+  }
+
+  VstInt32 counter = updateCounter;
+  const VstInt32 period = updatePeriod;
+  for (VstInt32 i = 0; i < sampleFrames; ++i) {
+    if (counter > period) {
+      forEachBand([this](size_t band, auto& l, auto& r) {
+        if (bandDirty[band]) {
+          l.calculateCoefficients();
+          r.calculateCoefficients();
+          bandDirty[band] = false;
+        }
+      });
+      counter = 0;
+    }
+    ++counter;
+    double sampleL = inL[i];
+    double sampleR = inR[i];
+    forEachBand([&sampleL, &sampleR](size_t, auto& l, auto& r) {
+      l.process(sampleL);
+      r.process(sampleR);
+    });
+    outL[i] = static_cast<Sample>((sampleL * phase) * gain);
+    outR[i] = static_cast<Sample>((sampleR * phase) * gain);
+  }
+  updateCounter = counter;
+}
+
+template <class Product>
+void Sorvane<Product>::setParameter(VstInt32 index, float value) {
+  if (validIndex(index)) {
+    liveRecord().values[index] = value;
+    const ParameterInfo& info = Product::kParameters[index];
+    paramValue[index] = value;
+    switch (info.role) {
+      case ParameterRole::OnOff:
+        processingOn = value == 0.0f;
+        break;
+      case ParameterRole::Band:
+        // A NaN never equals anything, so it always counts as a change.
+        if (!(value == appliedValue[index])) {
+          setBandField(info.band, info.field, value);
+          appliedValue[index] = value;
+          bandDirty[info.band] = true;
+        }
+        break;
+      case ParameterRole::Phase:
+        phaseFactor = value == 0.0f ? 1.0 : -1.0;
+        break;
+      case ParameterRole::Output:
+        outputGain = outputGainFor(value);
+        break;
+    }
+  }
+  if (editor) editor->setParameter(index, value);
+}
+
+template <class Product>
+void Sorvane<Product>::applyRecord(const Record& record) {
+  float values[kParameterCount];
+  std::memcpy(values, record.values, sizeof(values));
+  for (int i = 0; i < kParameterCount; ++i) setParameter(i, values[i]);
+}
+
+template <class Product>
+void Sorvane<Product>::setProgram(VstInt32 program) {
+  if (static_cast<uint32_t>(program) >= static_cast<uint32_t>(kProgramCount)) return;
+  curProgram = program;
+  applyRecord(liveRecord());
+}
+
+template <class Product>
+void Sorvane<Product>::setProgramName(char* name) {
+  Record& record = liveRecord();
+  vst_strncpy(record.name, name, kProgramNameMax);
+}
+
+template <class Product>
+void Sorvane<Product>::getProgramName(char* name) {
+  vst_strncpy(name, liveRecord().name, kProgramNameMax);
+}
+
+template <class Product>
+bool Sorvane<Product>::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
+  if (static_cast<uint32_t>(index) >= static_cast<uint32_t>(kProgramCount)) return false;
+  const int side = currentSlot().activeSide != 0 ? 1 : 0;
+  vst_strncpy(text, bank.program[index].side[side].name, kProgramNameMax);
+  return true;
+}
+
+template <class Product>
+void Sorvane<Product>::getParameterLabel(VstInt32, char* label) {
+  label[0] = 0;
+}
+
+template <class Product>
+void Sorvane<Product>::getParameterDisplay(VstInt32 index, char* text) {
+  if (validIndex(index)) float2string(paramValue[index], text, kVstMaxParamStrLen);
+}
+
+template <class Product>
+void Sorvane<Product>::getParameterName(VstInt32 index, char* text) {
+  // Some names are longer than the interface's nominal 8 characters; hosts
+  // give 16 bytes or more, and the names are written whole.
+  if (validIndex(index)) std::strcpy(text, Product::kParameters[index].name);
+}
+
+template <class Product>
+VstInt32 Sorvane<Product>::getChunk(void** data, bool isPreset) {
+  if (isPreset) {
+    *data = &currentSlot();
+    return static_cast<VstInt32>(sizeof(Slot));
+  }
+  *data = &bank;
+  return static_cast<VstInt32>(sizeof(Bank));
+}
+
+template <class Product>
+VstInt32 Sorvane<Product>::setChunk(void* data, VstInt32 byteSize, bool isPreset) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  const size_t expected = isPreset ? sizeof(Slot) : sizeof(Bank);
+  if (byteSize < 0 || static_cast<size_t>(byteSize) != expected) {
+    // Nothing was restored, so success would be a lie to the host.
+    setProgram(curProgram);
+    return 0;
+  }
+  const size_t versionOffset = isPreset ? offsetof(Slot, version) : offsetof(Bank, version);
+  uint16_t version;
+  std::memcpy(&version, bytes + versionOffset, sizeof(version));
+  if (version != kRecordVersion) return 0;
+  // The host may hand back the very pointer getChunk gave it.
+  if (isPreset) {
+    std::memmove(&currentSlot(), bytes, expected);
+    repairSlot(currentSlot());
+  } else {
+    std::memmove(&bank, bytes, expected);
+    repairBank(bank);
+  }
+  setProgram(curProgram);
+  return 1;
+}
+
+template <class Product>
+bool Sorvane<Product>::getEffectName(char* name) {
+  vst_strncpy(name, Product::kEffectName, kVstMaxEffectNameLen);
+  return true;
+}
+
+template <class Product>
+bool Sorvane<Product>::getVendorString(char* text) {
+  vst_strncpy(text, "Sorvane, Inc.", kVstMaxVendorStrLen);
+  return true;
+}
+
+template <class Product>
+bool Sorvane<Product>::getProductString(char* text) {
+  vst_strncpy(text, Product::kProductString, kVstMaxProductStrLen);
+  return true;
+}
+
+template <class Product>
+void Sorvane<Product>::toggleActiveSide() {
+  Slot& slot = currentSlot();
+  slot.activeSide = slot.activeSide == 0 ? 1 : 0;
+  applyActiveSide();
+}
+
+template <class Product>
+void Sorvane<Product>::applyActiveSide() {
+  applyRecord(liveRecord());
+}
+
+template <class Product>
+void Sorvane<Product>::copyActiveSideToOther() {
+  Slot& slot = currentSlot();
+  std::memcpy(slot.other().values, slot.live().values, sizeof(float) * kParameterCount);
+}
+
+}  // namespace sorvane

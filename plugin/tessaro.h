@@ -1,0 +1,32 @@
+// Tessaro: four bands (high cut, both shelves, mid, low cut), 12 parameters.
+#pragma once
+
+#include <tuple>
+
+#include "plugin/parameters.h"
+#include "plugin/sorvane.h"
+#include "plugin/vst/aeffect.h"
+#include "presets/product_presets.h"
+
+namespace tessaro {
+
+struct Product {
+  static constexpr int kParameterCount = 12;
+  static constexpr int kValueSlots = 12;
+  static constexpr int kBandCount = 4;  // high cut, shelves, mid, low cut
+  static constexpr int kOnOffIndex = 0;
+  static constexpr int kPhaseIndex = 10;
+  static constexpr int kOutputIndex = 11;
+  static constexpr VstInt32 kUniqueId = fourCharCode('T', 's', 'q', 'r');
+  static constexpr const char* kEffectName = "Sorvane Tessaro";
+  static constexpr const char* kProductString = "Sorvane Tessaro Ver.1.0.0";
+  // Chain order: the order of processing, of coefficient updates and of the dirty flags.
+  using Bands = std::tuple<>;
+  static const sorvane::ParameterInfo kParameters[kParameterCount];
+  static const sorvane::PresetProduct& presets() { return kPresetProduct; }
+  static void buildFolderPaths(char (&manual)[260], char (&preset)[260]);
+};
+
+using Effect = sorvane::Sorvane<Product>;
+
+}  // namespace tessaro
