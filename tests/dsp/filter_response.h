@@ -1,0 +1,83 @@
+#pragma once
+
+// Helpers that judge a digital coefficient set by its behaviour: the
+// frequency response H(e^jw) and the pole positions.
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "dsp/band.h"
+
+namespace sorvane::dsp::testing {
+
+// Sum c[i] x^i.
+template <typename Container, typename T>
+T evaluatePolynomial(const Container& coefficients, T x) {
+  T sum{0.0};
+  T power{1.0};
+  for (double c : coefficients) {
+    sum += c * power;
+    power *= x;
+  }
+  return sum;
+}
+
+// H(e^jw) of a set, output gain included.
+template <int N>
+std::complex<double> digitalResponse(const CoefficientSet<N>& set, double frequency, double sampleRate) {
+  const double w = 2.0 * std::numbers::pi * frequency / sampleRate;
+  const std::complex<double> zInverse = std::polar(1.0, -w);
+  std::vector<double> denominator{1.0};
+  denominator.insert(denominator.end(), set.a.begin(), set.a.end());
+  return set.outputGain * evaluatePolynomial(set.b, zInverse) / evaluatePolynomial(denominator, zInverse);
+}
+
+// H(jW) of an analog transfer function at a frequency in Hz.
+template <int M>
+std::complex<double> analogResponse(const AnalogTransferFunction<M>& analog, double frequency) {
+  const std::complex<double> s(0.0, 2.0 * std::numbers::pi * frequency);
+  return evaluatePolynomial(analog.numerator, s) / evaluatePolynomial(analog.denominator, s);
+}
+
+inline double decibels(std::complex<double> h) { return 20.0 * std::log10(std::abs(h)); }
+
+// Schur-Cohn step-down: every pole of 1 + a1 z^-1 + ... + aN z^-N lies
+// strictly inside the unit circle exactly when every reflection
+// coefficient has magnitude below one.
+template <int N>
+bool polesInsideUnitCircle(const CoefficientSet<N>& set) {
+  std::vector<double> a{1.0};
+  a.insert(a.end(), set.a.begin(), set.a.end());
+  for (int order = N; order >= 1; --order) {
+    const double k = a[order];
+    if (!(std::abs(k) < 1.0)) return false;
+    std::vector<double> next(order);
+    for (int i = 0; i < order; ++i) next[i] = (a[i] - k * a[order - i]) / (1.0 - k * k);
+    a = next;
+  }
+  return true;
+}
+
+template <int N>
+bool allFinite(const CoefficientSet<N>& set) {
+  bool finite = std::isfinite(set.a0) && std::isfinite(set.outputGain);
+  for (double a : set.a) finite = finite && std::isfinite(a);
+  for (double b : set.b) finite = finite && std::isfinite(b);
+  return finite;
+}
+
+template <int N>
+std::string describe(const CoefficientSet<N>& set) {
+  std::string text = "a0=" + std::to_string(set.a0) + " a=";
+  for (double a : set.a) text += std::to_string(a) + " ";
+  text += "b=";
+  for (double b : set.b) text += std::to_string(b) + " ";
+  return text + "gain=" + std::to_string(set.outputGain);
+}
+
+inline constexpr float kRatesOfEveryClass[] = {44100.0f, 48000.0f, 88200.0f, 96000.0f, 176400.0f, 192000.0f};
+
+}  // namespace sorvane::dsp::testing
