@@ -1,0 +1,18 @@
+# Operating-system services of the preset layer: the documents folder and the
+# message box. The XDG parser is plain text work and is built everywhere so
+# both builds test it.
+add_library(sorvane_platform_system STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/posix/documents_user_dirs.cpp
+)
+if(WIN32)
+  target_sources(sorvane_platform_system PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/win32/documents.cpp
+  )
+  target_link_libraries(sorvane_platform_system PRIVATE shell32 user32)
+else()
+  target_sources(sorvane_platform_system PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/posix/documents.cpp
+  )
+endif()
+target_include_directories(sorvane_platform_system PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(sorvane_platform_system PRIVATE sorvane_warnings)
