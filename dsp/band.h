@@ -12,6 +12,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
@@ -40,6 +41,17 @@ RateClass rateClassOf(float sampleRate);
 // Crossfade length in samples for a rate: about 10 to 12 ms at 44.1/48 kHz
 // and comparable at the double and quadruple rates. NaN gets the longest.
 int crossfadeLengthFor(float sampleRate);
+
+// The interval of a switch that a normalised parameter value falls in: the
+// index i with bounds[i] <= value < bounds[i + 1], or -1 when the value is
+// in none of them (below the first bound, at or above the last, or NaN).
+// Bounds are 32-bit floats compared against the 32-bit parameter.
+template <std::size_t Count>
+constexpr int switchInterval(float value, const std::array<float, Count>& bounds) {
+  for (std::size_t i = 0; i + 1 < Count; ++i)
+    if (value >= bounds[i] && value < bounds[i + 1]) return static_cast<int>(i);
+  return -1;
+}
 
 // Abstract root of every band. Virtual slots in this order: destructor,
 // setSampleRate, reset, process.

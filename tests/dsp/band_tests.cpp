@@ -116,8 +116,8 @@ TEST(BilinearCoefficient, matches_the_analog_response_at_the_warped_frequency) {
   const CoefficientSet<3> set = bilinearTransform(analog, fs);
   for (double f : {20.0, 1000.0, 5000.0, 15000.0}) {
     const double warped = 2.0 * fs * std::tan(std::numbers::pi * f / fs) / (2.0 * std::numbers::pi);
-    const std::complex<double> expected = testing::analogResponse(analog, warped);
-    const std::complex<double> actual = testing::digitalResponse(set, f, fs);
+    const std::complex<double> expected = response::analogResponse(analog, warped);
+    const std::complex<double> actual = response::digitalResponse(set, f, fs);
     EXPECT_NEAR(std::abs(actual - expected), 0.0, 1e-9) << "at " << f << " Hz";
   }
 }
@@ -328,7 +328,7 @@ TEST(Band, a_slowly_decaying_or_resonant_recursion_never_holds_a_denormal_state)
     run(band, 1.0);
     for (int n = 1; n < 200000; ++n) {
       run(band, 0.0);
-      ASSERT_NE(std::fpclassify(band.heldOutput()), FP_SUBNORMAL) << "sample " << n << " " << testing::describe(set);
+      ASSERT_NE(std::fpclassify(band.heldOutput()), FP_SUBNORMAL) << "sample " << n << " " << response::describe(set);
     }
     // A pole this close to the unit circle may settle one rounding step of
     // the guard above zero (a1 * y rounds back to y below ulp(1e-20) / 0.002):

@@ -5,13 +5,16 @@
 
 #include <cmath>
 #include <complex>
+#include <iomanip>
 #include <numbers>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "dsp/band.h"
 
-namespace sorvane::dsp::testing {
+namespace sorvane::dsp::response {
 
 // Sum c[i] x^i.
 template <typename Container, typename T>
@@ -78,6 +81,53 @@ std::string describe(const CoefficientSet<N>& set) {
   return text + "gain=" + std::to_string(set.outputGain);
 }
 
+// Agreement to `digits` significant digits: actual rounds to expected.
+inline ::testing::AssertionResult agreesToSignificantDigits(double actual, double expected, int digits = 9) {
+  const double scale = std::pow(10.0, std::floor(std::log10(std::abs(expected))) - (digits - 1));
+  if (std::abs(actual - expected) <= 0.5 * scale * (1.0 + 1e-9)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << std::setprecision(17) << actual << " is not " << expected << " to "
+                                       << digits << " significant digits";
+}
+
+// Every coefficient of a set against reference values (a1..aN, b0..bN).
+template <int N>
+void expectReferenceCoefficients(const CoefficientSet<N>& set, const std::array<double, N>& a,
+                                 const std::array<double, N + 1>& b, const std::string& context) {
+  for (int k = 0; k < N; ++k) {
+    if (a[k] == 0.0) {
+      EXPECT_EQ(set.a[k], 0.0) << context << " a" << k + 1;
+    } else {
+      EXPECT_TRUE(agreesToSignificantDigits(set.a[k], a[k])) << context << " a" << k + 1;
+    }
+  }
+  for (int k = 0; k <= N; ++k) {
+    if (b[k] == 0.0) {
+      EXPECT_EQ(set.b[k], 0.0) << context << " b" << k;
+    } else {
+      EXPECT_TRUE(agreesToSignificantDigits(set.b[k], b[k])) << context << " b" << k;
+    }
+  }
+}
+
+// The frequency where the magnitude, relative to the pass-band gain, first
+// crosses -3 dB going from the pass band into the stop band; found by
+// bisection between lowHz and highHz, which must bracket it.
+template <int N>
+double minusThreeDecibelPoint(const CoefficientSet<N>& set, double sampleRate, double passBandGain,
+                              double lowHz, double highHz) {
+  const double target = passBandGain / std::sqrt(2.0);
+  const bool lowPass = std::abs(digitalResponse(set, lowHz, sampleRate)) > target;
+  for (int i = 0; i < 100; ++i) {
+    const double mid = std::sqrt(lowHz * highHz);
+    const bool above = std::abs(digitalResponse(set, mid, sampleRate)) > target;
+    if (above == lowPass)
+      lowHz = mid;
+    else
+      highHz = mid;
+  }
+  return std::sqrt(lowHz * highHz);
+}
+
 inline constexpr float kRatesOfEveryClass[] = {44100.0f, 48000.0f, 88200.0f, 96000.0f, 176400.0f, 192000.0f};
 
-}  // namespace sorvane::dsp::testing
+}  // namespace sorvane::dsp::response
