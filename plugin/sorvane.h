@@ -47,12 +47,8 @@ class Sorvane : public AudioEffectX {
 
   void suspend() override { resume(); }
   void resume() override;
-  void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override {
-    processBlock(inputs, outputs, sampleFrames);
-  }
-  void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) override {
-    processBlock(inputs, outputs, sampleFrames);
-  }
+  void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
+  void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) override;
 
   void setParameter(VstInt32 index, float value) override;
   float getParameter(VstInt32 index) override {

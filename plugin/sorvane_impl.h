@@ -112,6 +112,16 @@ void Sorvane<Product>::processBlock(Sample** inputs, Sample** outputs, VstInt32 
 }
 
 template <class Product>
+void Sorvane<Product>::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
+  processBlock(inputs, outputs, sampleFrames);
+}
+
+template <class Product>
+void Sorvane<Product>::processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) {
+  processBlock(inputs, outputs, sampleFrames);
+}
+
+template <class Product>
 void Sorvane<Product>::setParameter(VstInt32 index, float value) {
   if (validIndex(index)) {
     liveRecord().values[index] = value;
