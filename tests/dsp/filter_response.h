@@ -64,6 +64,41 @@ bool polesInsideUnitCircle(const CoefficientSet<N>& set) {
   return true;
 }
 
+// The stages whose order drops at a potentiometer end (the highest analog
+// coefficient vanishes) are still transformed at the full order, which puts
+// a pole at z = -1 together with a zero there that cancels it. This accepts
+// such a cancelled pair at Nyquist and requires every other pole strictly
+// inside the unit circle.
+template <int N>
+bool stableApartFromACancelledNyquistPair(const CoefficientSet<N>& set) {
+  if (polesInsideUnitCircle(set)) return true;
+  std::vector<double> a{1.0};
+  a.insert(a.end(), set.a.begin(), set.a.end());
+  std::vector<double> b(set.b.begin(), set.b.end());
+  // Divide both by (1 + z^-1); the remainders are the values at z = -1.
+  const auto deflate = [](std::vector<double>& p, double& scale) {
+    scale = 0.0;
+    for (double c : p) scale += std::abs(c);
+    std::vector<double> quotient(p.size() - 1);
+    double carry = 0.0;
+    for (size_t i = 0; i + 1 < p.size(); ++i) {
+      carry = p[i] - carry;
+      quotient[i] = carry;
+    }
+    const double remainder = p.back() - carry;
+    p = quotient;
+    return remainder;
+  };
+  double aScale = 0.0;
+  double bScale = 0.0;
+  const double aAtNyquist = deflate(a, aScale);
+  const double bAtNyquist = deflate(b, bScale);
+  if (std::abs(aAtNyquist) > 1e-9 * aScale || std::abs(bAtNyquist) > 1e-9 * bScale) return false;
+  CoefficientSet<N - 1> reduced;
+  for (int k = 0; k < N - 1; ++k) reduced.a[k] = a[k + 1];
+  return polesInsideUnitCircle(reduced);
+}
+
 template <int N>
 bool allFinite(const CoefficientSet<N>& set) {
   bool finite = std::isfinite(set.a0) && std::isfinite(set.outputGain);
