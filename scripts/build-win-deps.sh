@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Static libpng for the 64-bit Windows cross build, from Debian's own source
-# package of libpng1.6 (its orig tarball, no Debian patches needed), linked
-# against the static zlib of libz-mingw-w64-dev. Installs into build/_win-deps,
-# which the mingw toolchain file searches. Skips the build when that prefix
-# already holds it; delete build/_win-deps to start over.
+# What the Windows build and its tests need besides Debian's packages:
+# 1. A static libpng for the 64-bit cross build, from Debian's own source
+#    package of libpng1.6 (its orig tarball, no Debian patches needed), using
+#    the static zlib of libz-mingw-w64-dev. Installs into build/_win-deps,
+#    which the mingw toolchain file searches.
+# 2. The Wine prefix the cross-built tests run in (build/wineprefix),
+#    initialised once, headless and without prompts.
+# Each step is skipped when already done; delete its folder to redo it.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -12,21 +15,40 @@ work="$prefix/_work"
 stamp="$prefix/libpng.stamp"
 host=x86_64-w64-mingw32
 jobs=${SORVANE_JOBS:-2}
+wine_prefix="$root/build/wineprefix"
 
-if [ -f "$stamp" ] && [ -f "$prefix/lib/libpng16.a" ] && [ -f "$prefix/include/png.h" ]; then
-  echo "build-win-deps: $(cat "$stamp") already in $prefix"
-  exit 0
-fi
-
-for tool in $host-gcc-posix apt-get tar make; do
-  command -v "$tool" >/dev/null || {
-    echo "build-win-deps: $tool not found; run scripts/install-deps.sh --windows" >&2
+init_wine_prefix() {
+  if [ -f "$wine_prefix/.sorvane-ready" ]; then
+    echo "build-win-deps: Wine prefix ready in $wine_prefix"
+    return
+  fi
+  local tool
+  for tool in wine wineboot wineserver; do
+    command -v "$tool" >/dev/null || {
+      echo "build-win-deps: $tool not found; run scripts/install-deps.sh --windows" >&2
+      exit 1
+    }
+  done
+  echo "build-win-deps: initialising the Wine prefix $wine_prefix"
+  rm -rf "$wine_prefix" # a half-made one from an interrupted run
+  mkdir -p "$(dirname "$wine_prefix")"
+  # Same environment as the toolchain's test emulator; no DISPLAY, so no
+  # window and no dialog can wait for an answer.
+  local run=(env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$wine_prefix" WINEDEBUG=-all
+    "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d")
+  local log="$root/build/wineprefix-init.log"
+  {
+    "${run[@]}" wineboot -i &&
+      # A crashing test prints its backtrace and fails instead of opening a dialog.
+      "${run[@]}" wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
+      "${run[@]}" wineserver -w
+  } >"$log" 2>&1 || {
+    cat "$log" >&2
+    echo "build-win-deps: Wine prefix initialisation failed" >&2
     exit 1
   }
-done
-[ -f /usr/$host/lib/libz.a ] || {
-  echo "build-win-deps: /usr/$host/lib/libz.a not found; run scripts/install-deps.sh --windows" >&2
-  exit 1
+  touch "$wine_prefix/.sorvane-ready"
+  echo "build-win-deps: Wine prefix ready"
 }
 
 SUDO=
@@ -73,59 +95,80 @@ fetch_orig() {
   ls libpng1.6_*.orig.tar.* >/dev/null 2>&1
 }
 
-mkdir -p "$work"
-cd "$work"
-
-orig=$(ls libpng1.6_*.orig.tar.* 2>/dev/null | head -1 || true)
-if [ -z "$orig" ]; then
-  if ! have_source_entries; then
-    add_source_entries
+build_libpng() {
+  if [ -f "$stamp" ] && [ -f "$prefix/lib/libpng16.a" ] && [ -f "$prefix/include/png.h" ]; then
+    echo "build-win-deps: $(cat "$stamp") already in $prefix"
+    return
   fi
-  echo "build-win-deps: apt-get source --download-only libpng1.6"
-  if ! fetch_orig; then
-    # Entries present but never fetched (a fresh machine's lists are stale or absent).
-    $SUDO apt-get update -q
-    fetch_orig || {
-      echo "build-win-deps: could not fetch the libpng1.6 orig tarball" >&2
+
+  for tool in $host-gcc-posix apt-get tar make; do
+    command -v "$tool" >/dev/null || {
+      echo "build-win-deps: $tool not found; run scripts/install-deps.sh --windows" >&2
       exit 1
     }
+  done
+  [ -f /usr/$host/lib/libz.a ] || {
+    echo "build-win-deps: /usr/$host/lib/libz.a not found; run scripts/install-deps.sh --windows" >&2
+    exit 1
+  }
+
+  mkdir -p "$work"
+  cd "$work"
+
+  orig=$(ls libpng1.6_*.orig.tar.* 2>/dev/null | head -1 || true)
+  if [ -z "$orig" ]; then
+    if ! have_source_entries; then
+      add_source_entries
+    fi
+    echo "build-win-deps: apt-get source --download-only libpng1.6"
+    if ! fetch_orig; then
+      # Entries present but never fetched (a fresh machine's lists are stale or absent).
+      $SUDO apt-get update -q
+      fetch_orig || {
+        echo "build-win-deps: could not fetch the libpng1.6 orig tarball" >&2
+        exit 1
+      }
+    fi
+    orig=$(ls libpng1.6_*.orig.tar.* | head -1)
   fi
-  orig=$(ls libpng1.6_*.orig.tar.* | head -1)
-fi
-version=${orig#libpng1.6_}
-version=${version%.orig.tar.*}
-echo "build-win-deps: building libpng $version for $host from $orig"
+  version=${orig#libpng1.6_}
+  version=${version%.orig.tar.*}
+  echo "build-win-deps: building libpng $version for $host from $orig"
 
-rm -rf "src-$version"
-mkdir "src-$version"
-tar -xf "$orig" -C "src-$version" --strip-components=1
-cd "src-$version"
+  rm -rf "src-$version"
+  mkdir "src-$version"
+  tar -xf "$orig" -C "src-$version" --strip-components=1
+  cd "src-$version"
 
-# Static only; zlib headers and library from libz-mingw-w64-dev.
-./configure -q --host=$host --prefix="$prefix" \
-  --disable-shared --enable-static \
-  CC=$host-gcc-posix AR=$host-ar RANLIB=$host-ranlib \
-  CFLAGS="-O2" CPPFLAGS="-I/usr/$host/include" LDFLAGS="-L/usr/$host/lib" \
-  >../configure.log 2>&1 || {
-  cat ../configure.log >&2
-  exit 1
-}
-make -s -j"$jobs" libpng16.la >../make.log 2>&1 || {
-  tail -50 ../make.log >&2
-  exit 1
-}
-make -s install-libLTLIBRARIES install-pkgincludeHEADERS install-nodist_pkgincludeHEADERS \
-  install-pkgconfigDATA install-header-links install-library-links install-libpng-pc \
-  >>../make.log 2>&1 || {
-  tail -50 ../make.log >&2
-  exit 1
-}
-cd "$work"
-rm -rf "src-$version"
+  # Static only; zlib headers and library from libz-mingw-w64-dev.
+  ./configure -q --host=$host --prefix="$prefix" \
+    --disable-shared --enable-static \
+    CC=$host-gcc-posix AR=$host-ar RANLIB=$host-ranlib \
+    CFLAGS="-O2" CPPFLAGS="-I/usr/$host/include" LDFLAGS="-L/usr/$host/lib" \
+    >../configure.log 2>&1 || {
+    cat ../configure.log >&2
+    exit 1
+  }
+  make -s -j"$jobs" libpng16.la >../make.log 2>&1 || {
+    tail -50 ../make.log >&2
+    exit 1
+  }
+  make -s install-libLTLIBRARIES install-pkgincludeHEADERS install-nodist_pkgincludeHEADERS \
+    install-pkgconfigDATA install-header-links install-library-links install-libpng-pc \
+    >>../make.log 2>&1 || {
+    tail -50 ../make.log >&2
+    exit 1
+  }
+  cd "$work"
+  rm -rf "src-$version"
 
-[ -f "$prefix/lib/libpng16.a" ] && [ -f "$prefix/include/png.h" ] || {
-  echo "build-win-deps: libpng did not install into $prefix" >&2
-  exit 1
+  [ -f "$prefix/lib/libpng16.a" ] && [ -f "$prefix/include/png.h" ] || {
+    echo "build-win-deps: libpng did not install into $prefix" >&2
+    exit 1
+  }
+  echo "libpng $version" >"$stamp"
+  echo "build-win-deps: installed libpng $version (static) into $prefix"
 }
-echo "libpng $version" >"$stamp"
-echo "build-win-deps: installed libpng $version (static) into $prefix"
+
+build_libpng
+init_wine_prefix

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the native suite (preset linux), then the
+# 64-bit Windows build's suite under Wine (preset mingw). Installs missing
+# Debian packages first. Both halves always run; the exit status is non-zero
+# when anything failed, and the last lines sum up both.
+set -uo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+started=$SECONDS
+step() { printf '\n==> test: %s (%ds)\n' "$*" $((SECONDS - started)); }
+
+declare -A summary=()
+passed_total=0
+failed_total=0
+status=0
+
+# Runs one preset's ctest, keeping its closing line and adding up the counts.
+run_ctest() {
+  local preset=$1
+  local log="build/$preset/ctest.log"
+  ctest --preset "$preset" --no-tests=error 2>&1 | tee "$log"
+  local rc=${PIPESTATUS[0]}
+  local line
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+  if [ -n "$line" ]; then
+    local failed total
+    failed=$(sed -E 's/^.* ([0-9]+) tests? failed out of ([0-9]+).*$/\1/' <<<"$line")
+    total=$(sed -E 's/^.* failed out of ([0-9]+).*$/\1/' <<<"$line")
+    passed_total=$((passed_total + total - failed))
+    failed_total=$((failed_total + failed))
+    summary[$preset]=$line
+  else
+    summary[$preset]="ctest ran no test (exit $rc)"
+  fi
+  [ "$rc" -eq 0 ] || fail "$preset" "ctest exited with $rc"
+}
+
+fail() {
+  local preset=$1
+  shift
+  echo "test: $preset: $*" >&2
+  [ -n "${summary[$preset]:-}" ] || summary[$preset]="not run: $*"
+  status=1
+}
+
+# Configure and build one preset; returns non-zero (after reporting) on failure.
+build_preset() {
+  local preset=$1
+  step "$preset: configure"
+  cmake --preset "$preset" || { fail "$preset" "configure failed"; return 1; }
+  step "$preset: build (2 jobs)"
+  cmake --build --preset "$preset" || { fail "$preset" "build failed"; return 1; }
+}
+
+step "Debian packages"
+bash scripts/install-deps.sh --all || {
+  echo "test: installing the Debian packages failed" >&2
+  exit 1
+}
+
+if build_preset linux; then
+  step "linux: ctest"
+  run_ctest linux
+fi
+
+step "mingw: libpng for Windows and the Wine prefix"
+if bash scripts/build-win-deps.sh; then
+  if build_preset mingw; then
+    step "mingw: ctest under Wine"
+    run_ctest mingw
+    # Leave no Wine server behind in our prefix.
+    WINEPREFIX="$root/build/wineprefix" wineserver -k 2>/dev/null || true
+  fi
+else
+  fail mingw "scripts/build-win-deps.sh failed"
+fi
+
+step "done"
+echo "test: linux: ${summary[linux]}"
+echo "test: mingw: ${summary[mingw]}"
+echo "test: took $((SECONDS - started)) s"
+echo "total: $passed_total passed, $failed_total failed"
+exit $status
