@@ -7,12 +7,18 @@ add_library(sorvane_platform_system STATIC
 if(WIN32)
   target_sources(sorvane_platform_system PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/win32/documents.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/message_box.cpp
   )
   target_link_libraries(sorvane_platform_system PRIVATE shell32 user32)
 else()
   target_sources(sorvane_platform_system PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/posix/documents.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/posix/message_box.cpp
   )
 endif()
 target_include_directories(sorvane_platform_system PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(sorvane_platform_system PRIVATE sorvane_warnings)
+
+# Test doubles (header-only): scripted answers instead of real boxes.
+add_library(sorvane_platform_scripted INTERFACE)
+target_include_directories(sorvane_platform_scripted INTERFACE ${PROJECT_SOURCE_DIR})
