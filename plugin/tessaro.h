@@ -3,6 +3,8 @@
 
 #include <tuple>
 
+#include "dsp/cut_filters.h"
+#include "dsp/tessaro_bands.h"
 #include "plugin/parameters.h"
 #include "plugin/sorvane.h"
 #include "plugin/vst/aeffect.h"
@@ -21,7 +23,7 @@ struct Product {
   static constexpr const char* kEffectName = "Sorvane Tessaro";
   static constexpr const char* kProductString = "Sorvane Tessaro Ver.1.0.0";
   // Chain order: the order of processing, of coefficient updates and of the dirty flags.
-  using Bands = std::tuple<>;
+  using Bands = std::tuple<sorvane::dsp::tessaro::HighCut, sorvane::dsp::tessaro::HighLow, sorvane::dsp::tessaro::Mid, sorvane::dsp::tessaro::LowCut>;
   static const sorvane::ParameterInfo kParameters[kParameterCount];
   static const sorvane::PresetProduct& presets() { return kPresetProduct; }
   static void buildFolderPaths(char (&manual)[260], char (&preset)[260]);
