@@ -6,9 +6,11 @@
 // (programs, chunks, names, mains switching); the audio thread calls the
 // process operations and, during automation, setParameter. They share plain
 // float/bool/double fields that are written whole (paramValue, appliedValue,
-// bandDirty, processingOn, phaseFactor, outputGain) and the band objects'
-// parameter fields; coefficients are recomputed only by the audio loop or by
-// resume, which hosts call while no block runs.
+// bandDirty, processingOn, phaseFactor, outputGain: SharedField) and the band
+// objects' parameter fields; coefficients are recomputed only by the audio
+// loop or by resume, which hosts call while no block runs. The program store
+// image itself belongs to the user-interface thread, except that automation
+// on the audio thread writes single values into the live record.
 #pragma once
 
 #include <cmath>
@@ -19,6 +21,7 @@
 #include "gui/aeffeditor.h"
 #include "plugin/audioeffectx.h"
 #include "plugin/parameters.h"
+#include "plugin/shared_field.h"
 #include "presets/program_store.h"
 
 namespace sorvane {
@@ -119,14 +122,14 @@ class Sorvane : public AudioEffectX {
 
   Bank bank;
   float resumedSampleRate = 44100.0f;
-  float paramValue[kParameterCount] = {};
-  float appliedValue[kParameterCount] = {};
-  bool processingOn = true;
-  bool bandDirty[kBandCount] = {};
+  SharedField<float> paramValue[kParameterCount];
+  SharedField<float> appliedValue[kParameterCount];
+  SharedField<bool> processingOn{true};
+  SharedField<bool> bandDirty[kBandCount];
   VstInt32 updateCounter = 0;
   VstInt32 updatePeriod = 1024;
-  double phaseFactor = 1.0;
-  double outputGain = 1.0;
+  SharedField<double> phaseFactor{1.0};
+  SharedField<double> outputGain{1.0};
   Bands left;
   Bands right;
   char manualFolderPath[kPathField] = {};

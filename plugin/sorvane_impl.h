@@ -37,7 +37,7 @@ Sorvane<Product>::Sorvane(audioMasterCallback audioMaster)
   processingOn = paramValue[Product::kOnOffIndex] == 0.0f;
   phaseFactor = paramValue[Product::kPhaseIndex] == 0.0f ? 1.0 : -1.0;
   outputGain = outputGainFor(paramValue[Product::kOutputIndex]);
-  for (bool& dirty : bandDirty) dirty = true;
+  for (auto& dirty : bandDirty) dirty = true;
 
   resume();
 
@@ -90,10 +90,10 @@ void Sorvane<Product>::processBlock(Sample** inputs, Sample** outputs, VstInt32 
   for (VstInt32 i = 0; i < sampleFrames; ++i) {
     if (counter > period) {
       forEachBand([this](size_t band, auto& l, auto& r) {
-        if (bandDirty[band]) {
+        // Cleared before computing: a change arriving meanwhile flags the band again.
+        if (bandDirty[band].exchange(false)) {
           l.calculateCoefficients();
           r.calculateCoefficients();
-          bandDirty[band] = false;
         }
       });
       counter = 0;
@@ -133,7 +133,7 @@ void Sorvane<Product>::setParameter(VstInt32 index, float value) {
         break;
       case ParameterRole::Band:
         // A NaN never equals anything, so it always counts as a change.
-        if (!(value == appliedValue[index])) {
+        if (!(value == appliedValue[index].load())) {
           setBandField(info.band, info.field, value);
           appliedValue[index] = value;
           bandDirty[info.band] = true;
