@@ -1,0 +1,74 @@
+#include "gui/cbitmap.h"
+
+#include "gui/cdrawcontext.h"
+#include "gui/png_decode.h"
+#include "platform/resources.h"
+
+namespace sorvane {
+
+CBitmap::CBitmap(const CResourceDescription& description) : description_(description) {
+  loadFromResource(description);
+}
+
+CBitmap::CBitmap(std::span<const std::uint8_t> pngBytes) : description_(0) { loadFromPng(pngBytes); }
+
+CBitmap::~CBitmap() = default;
+
+void CBitmap::release() {
+  pixels_.reset();
+  width_ = height_ = 0;
+  noAlpha_ = true;
+}
+
+bool CBitmap::loadFromResource(const CResourceDescription& description) {
+  release();
+  description_ = description;
+  std::string name = description.lookupName();
+  auto bytes = platform::findResource("PNG", name.c_str());
+  if (!bytes.empty()) return loadFromPng(bytes);
+  pixels_ = platform::loadBitmapResource(name.c_str());
+  if (pixels_) {
+    width_ = pixels_->width();
+    height_ = pixels_->height();
+  }
+  return pixels_ != nullptr;
+}
+
+bool CBitmap::loadFromPng(std::span<const std::uint8_t> pngBytes) {
+  release();
+  PngDecodeResult decoded = decodePng(pngBytes);
+  if (!decoded.pixels) return false;
+  pixels_ = std::move(decoded.pixels);
+  width_ = pixels_->width();
+  height_ = pixels_->height();
+  noAlpha_ = false;
+  return decoded.complete;
+}
+
+void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offset) {
+  if (!noAlpha_) {
+    drawAlphaBlend(context, rect, offset, 255);
+    return;
+  }
+  if (!pixels_ || context == nullptr) return;
+  if (auto* device = context->device()) device->copyPixels(*pixels_, context->toDevice(rect), offset.x, offset.y);
+}
+
+void CBitmap::drawTransparent(CDrawContext* context, const CRect& rect, const CPoint& offset) {
+  if (!noAlpha_) {
+    drawAlphaBlend(context, rect, offset, 255);
+    return;
+  }
+  if (!pixels_ || context == nullptr) return;
+  if (auto* device = context->device()) {
+    platform::DrawColor key{transparentColor_.red, transparentColor_.green, transparentColor_.blue, 255};
+    device->copyPixelsKeyed(*pixels_, context->toDevice(rect), offset.x, offset.y, key);
+  }
+}
+
+void CBitmap::drawAlphaBlend(CDrawContext* context, const CRect& rect, const CPoint& offset, unsigned char alpha) {
+  if (!pixels_ || context == nullptr) return;
+  if (auto* device = context->device()) device->blendPixels(*pixels_, context->toDevice(rect), offset.x, offset.y, alpha);
+}
+
+}  // namespace sorvane

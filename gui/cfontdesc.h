@@ -1,0 +1,47 @@
+// Font descriptions and the toolkit's standard fonts. The device font is
+// made by the back end on first use and kept here until the name or size
+// changes or the descriptor goes.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "gui/cbaseobject.h"
+#include "platform/draw.h"
+
+namespace sorvane {
+
+enum CTxtFace { kNormalFace = 0, kBoldFace = 1, kItalicFace = 2, kUnderlineFace = 4 };
+
+class CFontDesc : public CBaseObject {
+ public:
+  CFontDesc(const char* name = "Arial", int size = 12, int style = 0) : spec_{name ? name : "", size, style} {}
+
+  const std::string& getName() const { return spec_.name; }
+  int getSize() const { return spec_.size; }
+  int getStyle() const { return spec_.style; }
+  void setName(const char* name);
+  void setSize(int size);
+  void setStyle(int style);
+
+  const platform::FontSpec& spec() const { return spec_; }
+  // The back end's device font for this description (may be empty until a
+  // context draws with it).
+  std::unique_ptr<platform::DeviceFont>& deviceFont() { return deviceFont_; }
+
+ private:
+  platform::FontSpec spec_;
+  std::unique_ptr<platform::DeviceFont> deviceFont_;
+};
+
+// Process-wide standard fonts, all plain.
+extern CFontDesc* const kSystemFont;          // "Arial" 12
+extern CFontDesc* const kNormalFontVeryBig;   // "Arial" 18
+extern CFontDesc* const kNormalFontBig;       // "Arial" 14
+extern CFontDesc* const kNormalFont;          // "Arial" 12
+extern CFontDesc* const kNormalFontSmall;     // "Arial" 11
+extern CFontDesc* const kNormalFontSmaller;   // "Arial" 10
+extern CFontDesc* const kNormalFontVerySmall; // "Arial" 9
+extern CFontDesc* const kSymbolFont;          // "Symbol" 13
+
+}  // namespace sorvane

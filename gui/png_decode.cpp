@@ -1,0 +1,114 @@
+#include "gui/png_decode.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <vector>
+
+namespace sorvane {
+namespace {
+
+struct MemoryReader {
+  const std::uint8_t* data;
+  std::size_t size;
+  std::size_t position;
+};
+
+void readFromMemory(png_structp png, png_bytep out, png_size_t length) {
+  auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+  if (length > reader->size - reader->position) png_error(png, "picture data ends early");
+  std::memcpy(out, reader->data + reader->position, length);
+  reader->position += length;
+}
+
+void stopOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void ignoreWarning(png_structp, png_const_charp) {}
+
+void premultiply(platform::PixelBuffer& pixels) {
+  for (int y = 0; y < pixels.height(); ++y) {
+    std::uint8_t* p = pixels.row(y);
+    for (int x = 0; x < pixels.width(); ++x, p += 4) {
+      unsigned a = p[3];
+      if (a == 0) {
+        p[0] = p[1] = p[2] = 0;
+      } else {
+        p[0] = static_cast<std::uint8_t>((p[0] * a) >> 8);
+        p[1] = static_cast<std::uint8_t>((p[1] * a) >> 8);
+        p[2] = static_cast<std::uint8_t>((p[2] * a) >> 8);
+      }
+    }
+  }
+}
+
+// Everything that setjmp must not see change lives here, outside the frame
+// that longjmp returns to.
+struct DecodeState {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  MemoryReader reader{};
+  std::unique_ptr<platform::PixelBuffer> pixels;
+  std::vector<png_bytep> rows;
+  bool complete = false;
+};
+
+// Returns normally or through longjmp; either way state holds what was read.
+void decodeInto(DecodeState& s) {
+  if (setjmp(png_jmpbuf(s.png))) return;
+  png_set_read_fn(s.png, &s.reader, readFromMemory);
+  // The products' pictures are small; a header claiming more is damage.
+  png_set_user_limits(s.png, 32768, 32768);
+  png_read_info(s.png, s.info);
+
+  png_uint_32 width = 0, height = 0;
+  int bitDepth = 0, colorType = 0, interlace = 0;
+  png_get_IHDR(s.png, s.info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
+
+  if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(s.png);
+  if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(s.png);
+  if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(s.png);
+  if (png_get_valid(s.png, s.info, PNG_INFO_tRNS)) {
+    png_set_tRNS_to_alpha(s.png);
+  } else if (!(colorType & PNG_COLOR_MASK_ALPHA)) {
+    png_set_filler(s.png, 0xff, PNG_FILLER_AFTER);
+  }
+  if (bitDepth == 16) png_set_strip_16(s.png);
+  png_set_bgr(s.png);
+  int passes = png_set_interlace_handling(s.png);
+  png_read_update_info(s.png, s.info);
+  if (png_get_rowbytes(s.png, s.info) != static_cast<png_size_t>(width) * 4) png_error(s.png, "unexpected row layout");
+
+  s.pixels = platform::createPixelBuffer(static_cast<int>(width), static_cast<int>(height));
+  if (!s.pixels) png_error(s.png, "no memory for the picture");
+  s.rows.resize(height);
+  for (png_uint_32 y = 0; y < height; ++y) s.rows[y] = s.pixels->row(static_cast<int>(y));
+
+  // Row by row (each pass over all rows when interlaced), so a break keeps
+  // every row that arrived whole.
+  for (int pass = 0; pass < passes; ++pass) {
+    for (png_uint_32 y = 0; y < height; ++y) png_read_row(s.png, s.rows[y], nullptr);
+  }
+  png_read_end(s.png, nullptr);
+  s.complete = true;
+}
+
+}  // namespace
+
+PngDecodeResult decodePng(std::span<const std::uint8_t> bytes) {
+  PngDecodeResult result;
+  if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) return result;
+  DecodeState s;
+  s.reader = MemoryReader{bytes.data(), bytes.size(), 0};
+  s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, stopOnError, ignoreWarning);
+  if (s.png == nullptr) return result;
+  s.info = png_create_info_struct(s.png);
+  if (s.info != nullptr) decodeInto(s);
+  png_destroy_read_struct(&s.png, s.info ? &s.info : nullptr, nullptr);
+  // Also after a break: the rows read so far are stored like a whole picture.
+  if (s.pixels) premultiply(*s.pixels);
+  result.pixels = std::move(s.pixels);
+  result.complete = s.complete;
+  return result;
+}
+
+}  // namespace sorvane

@@ -1,0 +1,118 @@
+// Software text through FreeType. Liberation Sans has the metrics of the
+// sans-serif face the toolkit asks for, so text lands where it would on
+// Windows. The font file is looked for at run time; without it the back end
+// draws no text and says so once.
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/software/draw_text.h"
+
+namespace sorvane::platform::software {
+namespace {
+
+FT_Library library() {
+  static FT_Library lib = [] {
+    FT_Library l = nullptr;
+    if (FT_Init_FreeType(&l) != 0) l = nullptr;
+    return l;
+  }();
+  return lib;
+}
+
+bool readable(const std::string& path) {
+  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    std::fclose(f);
+    return true;
+  }
+  return false;
+}
+
+// Directories where Debian and other systems keep Liberation Sans; a
+// SORVANE_FONT_DIR in the environment is tried first.
+std::string findFontFile(int style) {
+  static const char* const kDirs[] = {
+      "/usr/share/fonts/truetype/liberation", "/usr/share/fonts/truetype/liberation2",
+      "/usr/share/fonts/liberation",          "/usr/share/fonts/liberation-sans",
+      "/usr/local/share/fonts",               "/usr/share/fonts/TTF",
+  };
+  const char* variant = "Regular";
+  if ((style & 3) == 3) variant = "BoldItalic";
+  else if (style & 1) variant = "Bold";
+  else if (style & 2) variant = "Italic";
+  std::vector<std::string> dirs;
+  if (const char* env = std::getenv("SORVANE_FONT_DIR")) dirs.emplace_back(env);
+  for (const char* d : kDirs) dirs.emplace_back(d);
+  for (const char* v : {variant, "Regular"}) {
+    for (const auto& d : dirs) {
+      std::string path = d + "/LiberationSans-" + v + ".ttf";
+      if (readable(path)) return path;
+    }
+  }
+  return {};
+}
+
+class FreeTypeFont final : public SoftwareFont {
+ public:
+  FreeTypeFont(FT_Face face, bool underline) : face_(face), underline_(underline) {}
+  ~FreeTypeFont() override { FT_Done_Face(face_); }
+
+  int ascent() const override { return static_cast<int>((face_->size->metrics.ascender + 63) >> 6); }
+  int descent() const override { return static_cast<int>((-face_->size->metrics.descender + 63) >> 6); }
+  bool underline() const override { return underline_; }
+
+  int measure(const char* text) override {
+    long pen = 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+      if (FT_Load_Char(face_, *p, FT_LOAD_DEFAULT) != 0) continue;
+      pen += face_->glyph->advance.x;
+    }
+    return static_cast<int>((pen + 32) >> 6);
+  }
+
+  void render(const char* text, int originX, int baselineY,
+              const std::function<void(int, int, std::uint8_t)>& plot) override {
+    long pen = static_cast<long>(originX) << 6;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+      if (FT_Load_Char(face_, *p, FT_LOAD_RENDER) != 0) continue;
+      FT_GlyphSlot g = face_->glyph;
+      const FT_Bitmap& bm = g->bitmap;
+      int left = static_cast<int>((pen + 32) >> 6) + g->bitmap_left;
+      int top = baselineY - g->bitmap_top;
+      if (bm.pixel_mode == FT_PIXEL_MODE_GRAY) {
+        for (unsigned row = 0; row < bm.rows; ++row) {
+          const unsigned char* src = bm.buffer + static_cast<long>(row) * bm.pitch;
+          for (unsigned col = 0; col < bm.width; ++col) plot(left + col, top + row, src[col]);
+        }
+      }
+      pen += g->advance.x;
+    }
+  }
+
+ private:
+  FT_Face face_;
+  bool underline_;
+};
+
+}  // namespace
+
+std::unique_ptr<SoftwareFont> makeSoftwareFont(const FontSpec& spec) {
+  static bool warned = false;
+  std::string path = library() ? findFontFile(spec.style) : std::string();
+  FT_Face face = nullptr;
+  if (path.empty() || FT_New_Face(library(), path.c_str(), 0, &face) != 0) {
+    if (!warned) {
+      std::fprintf(stderr, "sorvane: Liberation Sans not found (fonts-liberation); text is not drawn\n");
+      warned = true;
+    }
+    return nullptr;
+  }
+  FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(spec.size > 0 ? spec.size : 12));
+  return std::make_unique<FreeTypeFont>(face, (spec.style & 4) != 0);
+}
+
+}  // namespace sorvane::platform::software
