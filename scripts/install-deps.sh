@@ -79,5 +79,5 @@ export DEBIAN_FRONTEND=noninteractive
 echo "install-deps: apt-get update"
 $SUDO apt-get update -q
 echo "install-deps: apt-get install"
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+$SUDO apt-get install -y -q -o Dpkg::Use-Pty=0 --no-install-recommends "${missing[@]}"
 echo "install-deps: done"
