@@ -1,0 +1,13 @@
+# Loading shared libraries and isolating calls into them.
+if(WIN32)
+  add_library(sorvane_platform_library STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/win32/library_loadlibrary.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/library_isolation.cpp)
+else()
+  add_library(sorvane_platform_library STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/posix/library_dlopen.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/posix/library_isolation.cpp)
+  target_link_libraries(sorvane_platform_library PUBLIC ${CMAKE_DL_LIBS})
+endif()
+target_include_directories(sorvane_platform_library PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(sorvane_platform_library PRIVATE sorvane_warnings)
