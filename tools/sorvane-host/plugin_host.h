@@ -1,0 +1,134 @@
+// The host side of the VST 2.4 interface: loads a plug-in library, makes
+// instances through its entry point and drives them as a host does.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/library.h"
+#include "plugin/vst/aeffect.h"
+
+namespace sorvane::host {
+
+// What a plug-in asked of the host; counted so validate can tell whether a
+// plug-in talks back when it should not. Atomic: the plug-in may call from
+// any thread.
+struct HostCounters {
+  std::atomic<int> automate{0};
+  std::atomic<int> beginEdit{0};
+  std::atomic<int> endEdit{0};
+  std::atomic<int> updateDisplay{0};
+  std::atomic<int> idle{0};
+  std::atomic<int> getTime{0};
+  std::atomic<int> ioChanged{0};
+  std::atomic<int> unknown{0};
+};
+
+// Per-instance host state that the callback answers from.
+struct HostContext {
+  double sampleRate = 44100.0;
+  int blockSize = 512;
+  VstInt32 uniqueId = 0;
+  bool processing = false;
+  // Transport: samples processed since the transport started.
+  double samplePosition = 0.0;
+  bool transportJustStarted = true;
+  VstTimeInfo timeInfo{};
+  HostCounters counters;
+};
+
+// The host callback every instance is given. Public so tests can call it.
+VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                   float opt);
+
+// Fills timeInfo from the context's transport: 120 BPM, 4/4, playing.
+void updateTimeInfo(HostContext& context);
+
+class PluginLibrary {
+ public:
+  // Loads the file and finds its entry point (VSTPluginMain, then main).
+  // On failure returns null and a one-line reason in error.
+  static std::unique_ptr<PluginLibrary> open(const std::string& path, std::string& error);
+
+  const std::string& path() const { return path_; }
+  VstPluginMainProc entryPoint() const { return entry_; }
+  const char* entryPointName() const { return entryName_; }
+
+ private:
+  platform::Library library_;
+  VstPluginMainProc entry_ = nullptr;
+  const char* entryName_ = "";
+  std::string path_;
+};
+
+class PluginInstance {
+ public:
+  // Calls the entry point and sends effOpen. On failure returns null and a
+  // one-line reason in error.
+  static std::unique_ptr<PluginInstance> create(const PluginLibrary& library, std::string& error);
+  // Sends effClose unless close() already did.
+  ~PluginInstance();
+  PluginInstance(const PluginInstance&) = delete;
+  PluginInstance& operator=(const PluginInstance&) = delete;
+
+  AEffect* effect() const { return effect_; }
+  HostContext& context() { return *context_; }
+  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.0f);
+  void close();
+
+  // Set-up as hosts do it: rate and block size while suspended, then mains on.
+  void setSampleRate(double rate);
+  void setBlockSize(int frames);
+  void resume();   // effMainsChanged 1, then effStartProcess
+  void suspend();  // effStopProcess, then effMainsChanged 0
+  bool isResumed() const { return resumed_; }
+
+  bool canProcessDouble() const { return effect_->processDoubleReplacing != nullptr &&
+                                         (effect_->flags & effFlagsCanDoubleReplacing) != 0; }
+  bool hasChunks() const { return (effect_->flags & effFlagsProgramChunks) != 0; }
+  int numParams() const { return effect_->numParams; }
+  int numPrograms() const { return effect_->numPrograms; }
+  int numInputs() const { return effect_->numInputs; }
+  int numOutputs() const { return effect_->numOutputs; }
+
+  // Calls processReplacing with the transport advanced by frames afterwards.
+  void process(float** inputs, float** outputs, int frames);
+  void processDouble(double** inputs, double** outputs, int frames);
+
+  float getParameter(int index);
+  void setParameter(int index, float value);
+  std::string parameterName(int index);
+  std::string parameterDisplay(int index);
+  std::string parameterLabel(int index);
+  int currentProgram();
+  void setProgram(int index);
+  std::string programName();  // of the current program
+  // Name of program index without changing the current one when the
+  // plug-in supports it; otherwise switches there and back.
+  std::string programNameAt(int index);
+  std::string effectName();
+  std::string vendorString();
+  std::string productString();
+
+  // A copy of the chunk (the plug-in owns the memory it points to).
+  std::vector<uint8_t> getChunk(bool program);
+  bool setChunk(const std::vector<uint8_t>& data, bool program);
+
+ private:
+  PluginInstance() = default;
+  std::string text(VstInt32 opcode, VstInt32 index);
+
+  AEffect* effect_ = nullptr;
+  std::unique_ptr<HostContext> context_;
+  bool closed_ = false;
+  bool resumed_ = false;
+};
+
+// Four-character code as text ('Tsqr'), unprintable bytes as '?'.
+std::string fourCharText(VstInt32 code);
+
+}  // namespace sorvane::host
