@@ -14,11 +14,9 @@
 # is needed there: the table arrives with the product's static library.
 include_guard(GLOBAL)
 
-set(SORVANE_RESOURCES_ROOT ${CMAKE_CURRENT_LIST_DIR}/../resources)
-set(SORVANE_RESOURCES_SCRIPT ${CMAKE_CURRENT_LIST_FILE})
-
 function(sorvane_embed_resources target product)
-  get_filename_component(root ${SORVANE_RESOURCES_ROOT} ABSOLUTE)
+  get_filename_component(root ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../resources ABSOLUTE)
+  set(script ${CMAKE_CURRENT_FUNCTION_LIST_FILE})
   file(GLOB pictures CONFIGURE_DEPENDS ${root}/${product}/*.png)
   list(SORT pictures)
   if(NOT pictures)
@@ -29,8 +27,8 @@ function(sorvane_embed_resources target product)
     set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_${product}_pictures.cpp)
     add_custom_command(OUTPUT ${out}
       COMMAND ${CMAKE_COMMAND} -DSORVANE_EMBED_PRODUCT=${product} -DSORVANE_EMBED_OUTPUT=${out}
-              "-DSORVANE_EMBED_FILES=${pictures}" -P ${SORVANE_RESOURCES_SCRIPT}
-      DEPENDS ${pictures} ${SORVANE_RESOURCES_SCRIPT}
+              "-DSORVANE_EMBED_FILES=${pictures}" -P ${script}
+      DEPENDS ${pictures} ${script}
       COMMENT "Embedding the ${product} pictures"
       VERBATIM)
     target_sources(${target} PRIVATE ${out})

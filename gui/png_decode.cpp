@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -13,13 +14,22 @@ struct MemoryReader {
   const std::uint8_t* data;
   std::size_t size;
   std::size_t position;
+  bool ranOut;
 };
 
+// libpng asks for a whole chunk's data at once. When the data breaks off
+// inside a chunk, the part that is there is handed over (zero-filled to the
+// length asked), so the rows it holds still decode; the next read stops.
 void readFromMemory(png_structp png, png_bytep out, png_size_t length) {
   auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-  if (length > reader->size - reader->position) png_error(png, "picture data ends early");
-  std::memcpy(out, reader->data + reader->position, length);
-  reader->position += length;
+  if (reader->ranOut) png_error(png, "picture data ends early");
+  std::size_t available = std::min<std::size_t>(length, reader->size - reader->position);
+  std::memcpy(out, reader->data + reader->position, available);
+  if (available < length) {
+    std::memset(out + available, 0, length - available);
+    reader->ranOut = true;
+  }
+  reader->position += available;
 }
 
 void stopOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -98,7 +108,7 @@ PngDecodeResult decodePng(std::span<const std::uint8_t> bytes) {
   PngDecodeResult result;
   if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) return result;
   DecodeState s;
-  s.reader = MemoryReader{bytes.data(), bytes.size(), 0};
+  s.reader = MemoryReader{bytes.data(), bytes.size(), 0, false};
   s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, stopOnError, ignoreWarning);
   if (s.png == nullptr) return result;
   s.info = png_create_info_struct(s.png);
@@ -107,7 +117,7 @@ PngDecodeResult decodePng(std::span<const std::uint8_t> bytes) {
   // Also after a break: the rows read so far are stored like a whole picture.
   if (s.pixels) premultiply(*s.pixels);
   result.pixels = std::move(s.pixels);
-  result.complete = s.complete;
+  result.complete = s.complete && !s.reader.ranOut;
   return result;
 }
 

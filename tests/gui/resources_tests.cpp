@@ -1,0 +1,164 @@
+// Pictures found by name in the embedded resources, and the inventory of
+// pictures each product's editor needs.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gui/cbitmap.h"
+#include "gui/cdrawcontext.h"
+#include "platform/resources.h"
+
+namespace tessaro {
+const sorvane::platform::EmbeddedResourceTable& embeddedResources();
+}
+namespace pallido {
+const sorvane::platform::EmbeddedResourceTable& embeddedResources();
+}
+
+namespace sorvane {
+namespace {
+
+struct UsingTable {
+  explicit UsingTable(const platform::EmbeddedResourceTable& table) { platform::useEmbeddedResources(&table); }
+  ~UsingTable() { platform::useEmbeddedResources(nullptr); }
+};
+
+bool samePixels(const platform::PixelBuffer& a, const platform::PixelBuffer& b) {
+  if (a.width() != b.width() || a.height() != b.height()) return false;
+  for (int y = 0; y < a.height(); ++y)
+    if (std::memcmp(a.row(y), b.row(y), static_cast<std::size_t>(a.width()) * 4) != 0) return false;
+  return true;
+}
+
+TEST(Resources, NamesCompareWithoutRegardToCase) {
+  UsingTable use(tessaro::embeddedResources());
+  auto upper = platform::findResource("PNG", "BACKGROUND.PNG");
+  auto lower = platform::findResource("png", "background.png");
+  ASSERT_FALSE(upper.empty());
+  EXPECT_EQ(upper.data(), lower.data());
+  EXPECT_TRUE(platform::findResource("PNG", "background.pn").empty());
+  EXPECT_TRUE(platform::findResource("PNG", "background.png.").empty());
+  EXPECT_TRUE(platform::findResource("BMP", "background.png").empty());
+
+  auto* a = new CBitmap("Background.PNG");
+  auto* b = new CBitmap("background.png");
+  ASSERT_TRUE(a->isLoaded() && b->isLoaded());
+  EXPECT_TRUE(a->hasAlpha());
+  EXPECT_TRUE(samePixels(*a->pixels(), *b->pixels()));
+  a->forget();
+  b->forget();
+}
+
+TEST(Resources, AMissingPictureIsEmptyAndDrawsNothing) {
+  UsingTable use(tessaro::embeddedResources());
+  auto* missing = new CBitmap("nothere.png");
+  EXPECT_EQ(missing->getWidth(), 0);
+  EXPECT_EQ(missing->getHeight(), 0);
+  EXPECT_FALSE(missing->isLoaded());
+  auto canvas = platform::createMemoryPixelBuffer(4, 4);
+  CDrawContext context(platform::createSoftwareDevice(*canvas));
+  missing->draw(&context, CRect(0, 0, 4, 4));
+  missing->drawTransparent(&context, CRect(0, 0, 4, 4));
+  missing->drawAlphaBlend(&context, CRect(0, 0, 4, 4), CPoint(), 255);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(canvas->row(y)[x], 0);
+  missing->forget();
+}
+
+TEST(Resources, TheProductsHaveTheirOwnPictures) {
+  std::vector<std::uint8_t> tessaroBackground, pallidoBackground;
+  int tessaroWidth = 0, pallidoWidth = 0;
+  {
+    UsingTable use(tessaro::embeddedResources());
+    CBitmap background("background.png");
+    tessaroWidth = background.getWidth();
+  }
+  {
+    UsingTable use(pallido::embeddedResources());
+    CBitmap background("background.png");
+    pallidoWidth = background.getWidth();
+  }
+  EXPECT_EQ(tessaroWidth, 571);
+  EXPECT_EQ(pallidoWidth, 671);
+}
+
+// What the editor layout asks of each picture: its size and, for strips and
+// switches, the frame height that divides it.
+struct Needed {
+  const char* name;
+  int width;
+  int height;
+  int frameHeight;  // 0: a single picture
+  int frames;       // frames of frameHeight the controls use
+};
+
+const std::vector<Needed> tessaroNeeds{
+    {"background.png", 571, 267, 0, 1}, {"q.png", 30, 34, 17, 2},        {"phase.png", 30, 70, 35, 2},
+    {"red.png", 53, 318, 53, 6},        {"redl.png", 53, 265, 53, 5},     {"blue.png", 53, 371, 53, 7},
+    {"black.png", 53, 265, 53, 5},      {"black2.png", 53, 212, 53, 4},   {"output.png", 53, 5353, 53, 101},
+    {"gain.png", 53, 5353, 53, 101},    {"gainblue.png", 53, 5353, 53, 101}, {"fileon.png", 59, 22, 0, 1},
+    {"fileoff.png", 59, 22, 0, 1},      {"arrowdec.png", 20, 42, 21, 2},  {"arrowinc.png", 21, 42, 21, 2},
+    {"onoff.png", 21, 42, 21, 2},       {"abswitch.png", 66, 43, 21, 2},  {"ab.png", 67, 44, 22, 2},
+    {"ba.png", 67, 44, 22, 2},          {"about.png", 396, 225, 0, 1},
+};
+
+const std::vector<Needed> pallidoNeeds{
+    {"background.png", 671, 267, 0, 1}, {"q.png", 30, 34, 17, 2},        {"phase.png", 30, 70, 35, 2},
+    {"red.png", 53, 318, 53, 6},        {"blue.png", 53, 583, 53, 11},    {"black.png", 53, 318, 53, 6},
+    {"output.png", 53, 5353, 53, 101},  {"gain.png", 53, 5353, 53, 101}, {"gainblue.png", 53, 5353, 53, 101},
+    {"fileon.png", 59, 22, 0, 1},       {"fileoff.png", 59, 22, 0, 1},   {"arrowdec.png", 21, 42, 21, 2},
+    {"arrowinc.png", 20, 42, 21, 2},    {"onoff.png", 21, 42, 21, 2},    {"abswitch.png", 66, 43, 21, 2},
+    {"ab.png", 67, 44, 22, 2},          {"ba.png", 67, 44, 22, 2},       {"about.png", 396, 225, 0, 1},
+};
+
+void checkInventory(const char* product, const platform::EmbeddedResourceTable& table,
+                    const std::vector<Needed>& needs) {
+  UsingTable use(table);
+  EXPECT_EQ(table.count, needs.size()) << product << " carries exactly the pictures its editor uses";
+  for (const auto& need : needs) {
+    CBitmap bitmap(need.name);
+    SCOPED_TRACE(std::string(product) + " " + need.name);
+    ASSERT_TRUE(bitmap.isLoaded());
+    EXPECT_TRUE(bitmap.hasAlpha());
+    EXPECT_EQ(bitmap.getWidth(), need.width);
+    EXPECT_EQ(bitmap.getHeight(), need.height);
+    if (need.frameHeight > 0) {
+      EXPECT_EQ(bitmap.getHeight() / need.frameHeight, need.frames);
+    }
+    // Every frame shows something: no blank frame in a strip.
+    int frameHeight = need.frameHeight > 0 ? need.frameHeight : need.height;
+    for (int f = 0; f < need.frames; ++f) {
+      bool ink = false;
+      for (int y = f * frameHeight; y < (f + 1) * frameHeight && !ink; ++y)
+        for (int x = 0; x < need.width && !ink; ++x) ink = bitmap.pixels()->row(y)[x * 4 + 3] != 0;
+      EXPECT_TRUE(ink) << "frame " << f << " is empty";
+    }
+  }
+}
+
+TEST(Resources, TessaroHasEveryPictureItsLayoutNeeds) {
+  checkInventory("tessaro", tessaro::embeddedResources(), tessaroNeeds);
+}
+
+TEST(Resources, PallidoHasEveryPictureItsLayoutNeeds) {
+  checkInventory("pallido", pallido::embeddedResources(), pallidoNeeds);
+}
+
+TEST(Resources, KnobFramesFollowTheScaleAcrossTheStrip) {
+  // Successive frames of a knob strip differ (the pointer moves), and the
+  // first and last frames are mirror images about the vertical axis.
+  UsingTable use(tessaro::embeddedResources());
+  CBitmap strip("gain.png");
+  ASSERT_TRUE(strip.isLoaded());
+  auto frameDiffers = [&](int a, int b) {
+    for (int y = 0; y < 53; ++y)
+      if (std::memcmp(strip.pixels()->row(a * 53 + y), strip.pixels()->row(b * 53 + y), 53 * 4) != 0) return true;
+    return false;
+  };
+  for (int f = 1; f < 101; ++f) ASSERT_TRUE(frameDiffers(f - 1, f)) << "frames " << f - 1 << " and " << f;
+}
+
+}  // namespace
+}  // namespace sorvane
