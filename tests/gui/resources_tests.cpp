@@ -51,6 +51,18 @@ TEST(Resources, NamesCompareWithoutRegardToCase) {
   b->forget();
 }
 
+TEST(Resources, TheLibrarysOwnResourcesComeFirstAndIgnoreCase) {
+  if (std::string(platform::nativeBackendName()) != "gdi") GTEST_SKIP() << "only Windows libraries carry resources";
+  UsingTable use(tessaro::embeddedResources());
+  auto native = platform::findResource("PNG", "gui_test_q.png");
+  auto table = platform::findResource("PNG", "q.png");
+  ASSERT_FALSE(native.empty());
+  ASSERT_EQ(native.size(), table.size());
+  EXPECT_NE(native.data(), table.data()) << "the resource section, not the table";
+  EXPECT_EQ(std::memcmp(native.data(), table.data(), native.size()), 0);
+  EXPECT_EQ(platform::findResource("png", "Gui_Test_Q.Png").data(), native.data());
+}
+
 TEST(Resources, AMissingPictureIsEmptyAndDrawsNothing) {
   UsingTable use(tessaro::embeddedResources());
   auto* missing = new CBitmap("nothere.png");
