@@ -857,7 +857,6 @@ def about(p):
     set_font(cr, 8.5, True)
     draw_text(cr, "SORVANE AUDIO", 16, 19.5, LEGEND_DIM, "left", 2.0)
     set_font(cr, 8.5, False)
-    draw_text(cr, "VERSION", 213, 19.5, LEGEND_DIM, "right", 0.8)
     cr.rectangle(14, 29, w - 28, 1)
     cr.set_source_rgba(*accent[:3], 0.6)
     cr.fill()
