@@ -172,5 +172,59 @@ TEST(Resources, KnobFramesFollowTheScaleAcrossTheStrip) {
   for (int f = 1; f < 101; ++f) ASSERT_TRUE(frameDiffers(f - 1, f)) << "frames " << f - 1 << " and " << f;
 }
 
+// The click zones of the stepped knobs, one per position (the editor's
+// tables); each must show its printed label on the background.
+const std::vector<std::vector<CRect>> tessaroZones{
+    {{30, 216, 50, 232}, {17, 180, 33, 196}, {27, 147, 80, 163}, {79, 147, 95, 163}, {95, 179, 115, 195}},
+    {{482, 216, 498, 232}, {466, 180, 482, 196}, {479, 147, 495, 163}, {531, 147, 547, 163}, {547, 179, 563, 195},
+     {531, 216, 547, 232}},
+    {{137, 126, 157, 142}, {124, 85, 140, 101}, {163, 58, 179, 74}, {203, 84, 223, 100}, {186, 126, 206, 142}},
+    {{371, 126, 391, 142}, {371, 63, 391, 79}, {430, 63, 450, 79}, {434, 125, 454, 141}},
+    {{257, 126, 277, 142}, {237, 100, 257, 116}, {250, 72, 270, 88}, {281, 60, 301, 76}, {315, 73, 335, 89},
+     {317, 101, 337, 117}, {304, 126, 324, 142}},
+};
+
+const std::vector<std::vector<CRect>> pallidoZones{
+    {{34, 211, 54, 227}, {18, 176, 44, 192}, {30, 144, 46, 160}, {82, 144, 98, 160}, {99, 176, 119, 192},
+     {79, 211, 99, 227}},
+    {{575, 210, 595, 226}, {564, 177, 584, 193}, {574, 146, 594, 162}, {630, 146, 650, 162}, {644, 177, 664, 193},
+     {628, 210, 648, 226}},
+    {{139, 127, 159, 143}, {126, 93, 142, 109}, {139, 62, 155, 78}, {192, 62, 212, 78}, {206, 93, 226, 109},
+     {189, 127, 209, 143}},
+    {{260, 126, 280, 142}, {245, 110, 265, 126}, {243, 94, 263, 110}, {245, 75, 265, 91}, {259, 59, 279, 75},
+     {284, 52, 304, 68}, {313, 57, 333, 73}, {324, 74, 344, 90}, {328, 92, 348, 108}, {328, 110, 348, 126},
+     {313, 126, 342, 142}},
+    {{366, 126, 386, 142}, {354, 109, 374, 125}, {350, 92, 370, 108}, {353, 74, 373, 90}, {366, 58, 386, 74},
+     {389, 54, 409, 70}, {415, 57, 435, 73}, {427, 74, 447, 90}, {431, 92, 451, 108}, {426, 109, 446, 125},
+     {414, 126, 434, 142}},
+    {{474, 121, 494, 137}, {464, 92, 484, 108}, {479, 61, 499, 77}, {530, 61, 550, 77}, {545, 91, 565, 107},
+     {531, 121, 551, 137}},
+};
+
+void checkLabelsInZones(const char* product, const platform::EmbeddedResourceTable& table,
+                        const std::vector<std::vector<CRect>>& knobs) {
+  UsingTable use(table);
+  CBitmap background("background.png");
+  ASSERT_TRUE(background.isLoaded());
+  for (std::size_t k = 0; k < knobs.size(); ++k) {
+    for (std::size_t z = 0; z < knobs[k].size(); ++z) {
+      // Zone edges are inclusive; legend ink is bright on the dark face.
+      const CRect& zone = knobs[k][z];
+      int ink = 0;
+      for (int y = zone.top; y <= zone.bottom; ++y)
+        for (int x = zone.left; x <= zone.right; ++x) {
+          const std::uint8_t* p = background.pixels()->row(y) + x * 4;
+          if (p[0] + p[1] + p[2] > 3 * 110) ++ink;
+        }
+      EXPECT_GE(ink, 8) << product << " knob " << k << " position " << z << " has no label in its zone";
+    }
+  }
+}
+
+TEST(Resources, EveryStepOfTheFrequencyKnobsIsLabelledInsideItsClickZone) {
+  checkLabelsInZones("tessaro", tessaro::embeddedResources(), tessaroZones);
+  checkLabelsInZones("pallido", pallido::embeddedResources(), pallidoZones);
+}
+
 }  // namespace
 }  // namespace sorvane
