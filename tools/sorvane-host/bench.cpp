@@ -110,9 +110,11 @@ double timedRound(BenchEntry& entry, const AudioBuffer& source, long long frames
       entry.instance->process(entry.inputPointers.data(), entry.outputPointers.data(), blockSize);
     }
     spent += Clock::now() - start;
-    if (!entry.outputs.empty()) {
-      const double probe = useDouble ? entry.outputsDouble[0][block - 1] : entry.outputs[0][block - 1];
-      entry.finite = entry.finite && std::isfinite(probe);
+    // Outside the timed part: a plug-in that fails is no contender.
+    for (size_t c = 0; c < entry.outputs.size() && entry.finite; ++c) {
+      for (size_t i = 0; i < block; ++i) {
+        if (!std::isfinite(useDouble ? entry.outputsDouble[c][i] : entry.outputs[c][i])) entry.finite = false;
+      }
     }
   }
   return std::chrono::duration<double, std::nano>(spent).count() / static_cast<double>(frames);

@@ -8,7 +8,8 @@ namespace sorvane::host {
 
 namespace {
 
-// Printable ASCII from ' ' to '~': 7 rows of 5 pixels each, bit 4 leftmost.
+// Printable ASCII from ' ' to '~': 7 rows of 5 pixels each, bit 4 leftmost
+// (the descender letters are drawn from the table below instead).
 constexpr std::array<std::array<uint8_t, 7>, 95> kGlyphs = {{
     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},  // space
     {0x04, 0x04, 0x04, 0x04, 0x04, 0x00, 0x04},  // !
@@ -107,12 +108,29 @@ constexpr std::array<std::array<uint8_t, 7>, 95> kGlyphs = {{
     {0x00, 0x00, 0x08, 0x15, 0x02, 0x00, 0x00},  // ~
 }};
 
+// Letters with descenders, all nine rows.
+struct DescenderGlyph {
+  char letter;
+  std::array<uint8_t, 9> rows;
+};
+constexpr DescenderGlyph kDescenders[] = {
+    {'g', {0x00, 0x00, 0x0F, 0x11, 0x11, 0x11, 0x0F, 0x01, 0x0E}},
+    {'j', {0x02, 0x00, 0x06, 0x02, 0x02, 0x02, 0x02, 0x12, 0x0C}},
+    {'p', {0x00, 0x00, 0x1E, 0x11, 0x11, 0x11, 0x1E, 0x10, 0x10}},
+    {'q', {0x00, 0x00, 0x0F, 0x11, 0x11, 0x11, 0x0F, 0x01, 0x01}},
+    {'y', {0x00, 0x00, 0x11, 0x11, 0x11, 0x11, 0x0F, 0x01, 0x0E}},
+};
+
 }  // namespace
 
 bool glyphPixel(char c, int column, int row) {
   if (c < ' ' || c > '~' || column < 0 || column >= kGlyphWidth || row < 0 || row >= kGlyphHeight) return false;
+  const auto bit = [column](uint8_t bits) { return (bits >> (kGlyphWidth - 1 - column) & 1) != 0; };
+  for (const auto& descender : kDescenders) {
+    if (descender.letter == c) return bit(descender.rows[static_cast<size_t>(row)]);
+  }
   const auto& glyph = kGlyphs[static_cast<size_t>(c - ' ')];
-  return (glyph[static_cast<size_t>(row)] >> (kGlyphWidth - 1 - column) & 1) != 0;
+  return row < 7 && bit(glyph[static_cast<size_t>(row)]);
 }
 
 }  // namespace sorvane::host

@@ -5,7 +5,8 @@
 namespace sorvane::host {
 
 constexpr int kGlyphWidth = 5;
-constexpr int kGlyphHeight = 7;
+// Seven rows above the baseline and two for the descenders of g, j, p, q, y.
+constexpr int kGlyphHeight = 9;
 
 // Whether pixel (column, row) of character c is set; characters outside
 // printable ASCII are blank.

@@ -30,7 +30,10 @@ void responseFromImpulse(const std::vector<double>& impulse, double sampleRate, 
     for (size_t n = impulse.size(); n-- > 0;) sum = sum * rotation + impulse[n];
     sum *= std::polar(1.0, omega * delaySamples);
     const double magnitude = std::abs(sum);
-    curve.magnitudeDb.push_back(magnitude > 0.0 ? 20.0 * std::log10(magnitude) : -300.0);
+    // A NaN stays a NaN, so callers can tell a broken plug-in from a deep notch.
+    curve.magnitudeDb.push_back(!std::isfinite(magnitude) ? magnitude
+                                : magnitude > 0.0         ? 20.0 * std::log10(magnitude)
+                                                          : -300.0);
     double phase = std::arg(sum) * 180.0 / std::numbers::pi;
     if (phase <= -180.0) phase += 360.0;
     curve.phaseDegrees.push_back(phase);
