@@ -88,7 +88,7 @@ void CDrawContext::drawString(const char* string, const CRect& rect, CHoriTxtAli
   auto a = align == kLeftText ? platform::TextAlign::Left
            : align == kRightText ? platform::TextAlign::Right
                                  : platform::TextAlign::Center;
-  device_->drawText(string, toDevice(rect), a, font_->spec(), font_->deviceFont(), deviceColor(fontColor_));
+  device_->drawText(string, toDevice(rect), a, font_->request(), font_->deviceFont(), deviceColor(fontColor_));
 }
 
 COffscreenContext::COffscreenContext(void* window, int width, int height, const CColor& background)

@@ -4,20 +4,20 @@ namespace sorvane {
 
 void CFontDesc::setName(const char* name) {
   std::string n = name ? name : "";
-  if (n == spec_.name) return;
-  spec_.name = std::move(n);
+  if (n == request_.name) return;
+  request_.name = std::move(n);
   deviceFont_.reset();
 }
 
 void CFontDesc::setSize(int size) {
-  if (size == spec_.size) return;
-  spec_.size = size;
+  if (size == request_.size) return;
+  request_.size = size;
   deviceFont_.reset();
 }
 
 void CFontDesc::setStyle(int style) {
-  if (style == spec_.style) return;
-  spec_.style = style;
+  if (style == request_.style) return;
+  request_.style = style;
   deviceFont_.reset();
 }
 

@@ -15,22 +15,22 @@ enum CTxtFace { kNormalFace = 0, kBoldFace = 1, kItalicFace = 2, kUnderlineFace 
 
 class CFontDesc : public CBaseObject {
  public:
-  CFontDesc(const char* name = "Arial", int size = 12, int style = 0) : spec_{name ? name : "", size, style} {}
+  CFontDesc(const char* name = "Arial", int size = 12, int style = 0) : request_{name ? name : "", size, style} {}
 
-  const std::string& getName() const { return spec_.name; }
-  int getSize() const { return spec_.size; }
-  int getStyle() const { return spec_.style; }
+  const std::string& getName() const { return request_.name; }
+  int getSize() const { return request_.size; }
+  int getStyle() const { return request_.style; }
   void setName(const char* name);
   void setSize(int size);
   void setStyle(int style);
 
-  const platform::FontSpec& spec() const { return spec_; }
+  const platform::FontRequest& request() const { return request_; }
   // The back end's device font for this description (may be empty until a
   // context draws with it).
   std::unique_ptr<platform::DeviceFont>& deviceFont() { return deviceFont_; }
 
  private:
-  platform::FontSpec spec_;
+  platform::FontRequest request_;
   std::unique_ptr<platform::DeviceFont> deviceFont_;
 };
 

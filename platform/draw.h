@@ -53,13 +53,13 @@ enum class TextAlign { Left = 0, Center = 1, Right = 2 };
 
 // Font as the toolkit describes it: size is the character height in pixels;
 // style bits: bold 1, italic 2, underline 4.
-struct FontSpec {
+struct FontRequest {
   std::string name;
   int size = 12;
   int style = 0;
 };
 
-// A font made by one back end for one FontSpec. The toolkit caches it in the
+// A font made by one back end for one FontRequest. The toolkit caches it in the
 // font descriptor; a back end that is handed another back end's font makes
 // its own in its place.
 class DeviceFont {
@@ -96,7 +96,7 @@ class DrawDevice {
   // One line of text, vertically centred in rect and aligned horizontally
   // within it, in color, on a transparent background; "&" is an ordinary
   // character. The font is made on first use and kept in fontCache.
-  virtual void drawText(const char* text, const DrawRect& rect, TextAlign align, const FontSpec& font,
+  virtual void drawText(const char* text, const DrawRect& rect, TextAlign align, const FontRequest& font,
                         std::unique_ptr<DeviceFont>& fontCache, DrawColor color) = 0;
 
   // Copies part of this device to another one, destination top-left at

@@ -145,12 +145,12 @@ class SoftwareDevice final : public DrawDevice {
     }
   }
 
-  void drawText(const char* text, const DrawRect& rect, TextAlign align, const FontSpec& spec,
+  void drawText(const char* text, const DrawRect& rect, TextAlign align, const FontRequest& request,
                 std::unique_ptr<DeviceFont>& fontCache, DrawColor c) override {
     if (text == nullptr || *text == '\0') return;
     auto* font = dynamic_cast<software::SoftwareFont*>(fontCache.get());
     if (font == nullptr) {
-      auto made = software::makeSoftwareFont(spec);
+      auto made = software::makeSoftwareFont(request);
       if (!made) return;
       font = made.get();
       fontCache = std::move(made);

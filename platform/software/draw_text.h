@@ -27,6 +27,6 @@ class SoftwareFont : public DeviceFont {
 
 // Null when no font file could be found (after one warning on stderr): the
 // caller then draws no text.
-std::unique_ptr<SoftwareFont> makeSoftwareFont(const FontSpec& spec);
+std::unique_ptr<SoftwareFont> makeSoftwareFont(const FontRequest& request);
 
 }  // namespace sorvane::platform::software

@@ -100,9 +100,9 @@ class FreeTypeFont final : public SoftwareFont {
 
 }  // namespace
 
-std::unique_ptr<SoftwareFont> makeSoftwareFont(const FontSpec& spec) {
+std::unique_ptr<SoftwareFont> makeSoftwareFont(const FontRequest& request) {
   static bool warned = false;
-  std::string path = library() ? findFontFile(spec.style) : std::string();
+  std::string path = library() ? findFontFile(request.style) : std::string();
   FT_Face face = nullptr;
   if (path.empty() || FT_New_Face(library(), path.c_str(), 0, &face) != 0) {
     if (!warned) {
@@ -111,8 +111,8 @@ std::unique_ptr<SoftwareFont> makeSoftwareFont(const FontSpec& spec) {
     }
     return nullptr;
   }
-  FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(spec.size > 0 ? spec.size : 12));
-  return std::make_unique<FreeTypeFont>(face, (spec.style & 4) != 0);
+  FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(request.size > 0 ? request.size : 12));
+  return std::make_unique<FreeTypeFont>(face, (request.style & 4) != 0);
 }
 
 }  // namespace sorvane::platform::software

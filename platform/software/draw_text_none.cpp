@@ -6,7 +6,7 @@
 
 namespace sorvane::platform::software {
 
-std::unique_ptr<SoftwareFont> makeSoftwareFont(const FontSpec&) {
+std::unique_ptr<SoftwareFont> makeSoftwareFont(const FontRequest&) {
   static bool warned = false;
   if (!warned) {
     std::fprintf(stderr, "sorvane: the software back end has no font support in this build; text is not drawn\n");

@@ -114,11 +114,11 @@ class SourceContext {
 
 class GdiFont final : public DeviceFont {
  public:
-  explicit GdiFont(const FontSpec& spec) {
-    bool symbol = spec.name == "Symbol";
-    font = CreateFontA(-spec.size, 0, 0, 0, (spec.style & 1) ? FW_BOLD : FW_NORMAL, (spec.style & 2) ? TRUE : FALSE,
-                       (spec.style & 4) ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_STRING_PRECIS, CLIP_STROKE_PRECIS,
-                       DEFAULT_QUALITY, VARIABLE_PITCH | (symbol ? FF_DECORATIVE : FF_SWISS), spec.name.c_str());
+  explicit GdiFont(const FontRequest& request) {
+    bool symbol = request.name == "Symbol";
+    font = CreateFontA(-request.size, 0, 0, 0, (request.style & 1) ? FW_BOLD : FW_NORMAL, (request.style & 2) ? TRUE : FALSE,
+                       (request.style & 4) ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_STRING_PRECIS, CLIP_STROKE_PRECIS,
+                       DEFAULT_QUALITY, VARIABLE_PITCH | (symbol ? FF_DECORATIVE : FF_SWISS), request.name.c_str());
   }
   ~GdiFont() override {
     if (font) DeleteObject(font);
@@ -247,12 +247,12 @@ class GdiDevice final : public DrawDevice {
     DeleteDC(maskDc);
   }
 
-  void drawText(const char* text, const DrawRect& rect, TextAlign align, const FontSpec& spec,
+  void drawText(const char* text, const DrawRect& rect, TextAlign align, const FontRequest& request,
                 std::unique_ptr<DeviceFont>& fontCache, DrawColor color) override {
     if (text == nullptr || *text == '\0') return;
     auto* font = dynamic_cast<GdiFont*>(fontCache.get());
     if (font == nullptr) {
-      auto made = std::make_unique<GdiFont>(spec);
+      auto made = std::make_unique<GdiFont>(request);
       font = made.get();
       fontCache = std::move(made);
     }

@@ -11,7 +11,7 @@
 namespace sorvane {
 namespace {
 
-using test::PngSpec;
+using test::PngPicture;
 
 std::array<std::uint8_t, 4> pixelAt(const platform::PixelBuffer& p, int x, int y) {
   const std::uint8_t* b = p.row(y) + x * 4;
@@ -37,13 +37,13 @@ TEST(PngDecode, ColoursArePremultipliedAndStoredBlueGreenRedAlpha) {
 }
 
 TEST(PngDecode, PaletteWithTransparencyChunkGivesAlpha) {
-  PngSpec spec;
-  spec.width = 3;
-  spec.colorType = PNG_COLOR_TYPE_PALETTE;
-  spec.palette = {255, 0, 0, 0, 255, 0, 0, 0, 200};
-  spec.trns = {255, 0, 64};
-  spec.rows = {{0, 1, 2}};
-  auto decoded = decodePng(test::encodePng(spec));
+  PngPicture picture;
+  picture.width = 3;
+  picture.colorType = PNG_COLOR_TYPE_PALETTE;
+  picture.palette = {255, 0, 0, 0, 255, 0, 0, 0, 200};
+  picture.trns = {255, 0, 64};
+  picture.rows = {{0, 1, 2}};
+  auto decoded = decodePng(test::encodePng(picture));
   ASSERT_TRUE(decoded.pixels);
   EXPECT_EQ(pixelAt(*decoded.pixels, 0, 0), (Px{0, 0, 254, 255}));
   EXPECT_EQ(pixelAt(*decoded.pixels, 1, 0), (Px{0, 0, 0, 0}));
@@ -51,20 +51,20 @@ TEST(PngDecode, PaletteWithTransparencyChunkGivesAlpha) {
 }
 
 TEST(PngDecode, PaletteWithoutTransparencyIsOpaque) {
-  PngSpec spec;
-  spec.width = 2;
-  spec.colorType = PNG_COLOR_TYPE_PALETTE;
-  spec.bitDepth = 4;
-  spec.palette = {0, 0, 0, 0, 128, 255};
-  spec.rows = {{0x10}};  // entries 1, 0 packed in one byte
-  auto decoded = decodePng(test::encodePng(spec));
+  PngPicture picture;
+  picture.width = 2;
+  picture.colorType = PNG_COLOR_TYPE_PALETTE;
+  picture.bitDepth = 4;
+  picture.palette = {0, 0, 0, 0, 128, 255};
+  picture.rows = {{0x10}};  // entries 1, 0 packed in one byte
+  auto decoded = decodePng(test::encodePng(picture));
   ASSERT_TRUE(decoded.pixels);
   EXPECT_EQ(pixelAt(*decoded.pixels, 0, 0), (Px{254, 127, 0, 255}));
   EXPECT_EQ(pixelAt(*decoded.pixels, 1, 0), (Px{0, 0, 0, 255}));
 }
 
 TEST(PngDecode, GreyPicturesBecomeOpaqueGreyAtEveryDepth) {
-  PngSpec eight;
+  PngPicture eight;
   eight.width = 2;
   eight.colorType = PNG_COLOR_TYPE_GRAY;
   eight.rows = {{0x80, 0xff}};
@@ -73,7 +73,7 @@ TEST(PngDecode, GreyPicturesBecomeOpaqueGreyAtEveryDepth) {
   EXPECT_EQ(pixelAt(*decoded.pixels, 0, 0), (Px{127, 127, 127, 255}));
   EXPECT_EQ(pixelAt(*decoded.pixels, 1, 0), (Px{254, 254, 254, 255}));
 
-  PngSpec two;
+  PngPicture two;
   two.width = 4;
   two.colorType = PNG_COLOR_TYPE_GRAY;
   two.bitDepth = 2;
@@ -83,7 +83,7 @@ TEST(PngDecode, GreyPicturesBecomeOpaqueGreyAtEveryDepth) {
   EXPECT_EQ(pixelAt(*decoded.pixels, 1, 0), (Px{0x54, 0x54, 0x54, 255}));
   EXPECT_EQ(pixelAt(*decoded.pixels, 2, 0), (Px{0xa9, 0xa9, 0xa9, 255}));
 
-  PngSpec greyAlpha;
+  PngPicture greyAlpha;
   greyAlpha.width = 1;
   greyAlpha.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
   greyAlpha.rows = {{200, 128}};
@@ -93,12 +93,12 @@ TEST(PngDecode, GreyPicturesBecomeOpaqueGreyAtEveryDepth) {
 }
 
 TEST(PngDecode, SixteenBitChannelsKeepTheirHighByte) {
-  PngSpec spec;
-  spec.width = 1;
-  spec.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-  spec.bitDepth = 16;
-  spec.rows = {{0xc8, 0x77, 0x64, 0x01, 0x32, 0xff, 0x80, 0x00}};  // 200, 100, 50, 128 in the high bytes
-  auto decoded = decodePng(test::encodePng(spec));
+  PngPicture picture;
+  picture.width = 1;
+  picture.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+  picture.bitDepth = 16;
+  picture.rows = {{0xc8, 0x77, 0x64, 0x01, 0x32, 0xff, 0x80, 0x00}};  // 200, 100, 50, 128 in the high bytes
+  auto decoded = decodePng(test::encodePng(picture));
   ASSERT_TRUE(decoded.pixels);
   EXPECT_EQ(pixelAt(*decoded.pixels, 0, 0), (Px{25, 50, 100, 128}));
 }

@@ -7,7 +7,7 @@
 
 namespace sorvane::test {
 
-struct PngSpec {
+struct PngPicture {
   int width = 1;
   int height = 1;
   int colorType = 6;  // PNG_COLOR_TYPE_RGB_ALPHA
@@ -20,25 +20,25 @@ struct PngSpec {
   std::vector<std::vector<std::uint8_t>> rows;
 };
 
-std::vector<std::uint8_t> encodePng(const PngSpec& spec);
+std::vector<std::uint8_t> encodePng(const PngPicture& picture);
 
 // An 8-bit RGBA picture whose pixel (x, y) is given by a function.
 template <class F>
 std::vector<std::uint8_t> rgbaPng(int width, int height, F pixel, bool interlaced = false, int compression = 6) {
-  PngSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.interlaced = interlaced;
-  spec.compression = compression;
+  PngPicture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.interlaced = interlaced;
+  picture.compression = compression;
   for (int y = 0; y < height; ++y) {
     std::vector<std::uint8_t> row;
     for (int x = 0; x < width; ++x) {
       auto p = pixel(x, y);
       for (std::uint8_t byte : p) row.push_back(byte);
     }
-    spec.rows.push_back(std::move(row));
+    picture.rows.push_back(std::move(row));
   }
-  return encodePng(spec);
+  return encodePng(picture);
 }
 
 }  // namespace sorvane::test
