@@ -64,6 +64,22 @@ TEST(HostCallback, AnswersTheQueriesHostsAreAskedAndCountsTheNotifications) {
   EXPECT_EQ(counters.idle, 1);
 }
 
+TEST(HostCallback, KeepsTheStateOfEachInstanceApart) {
+  auto library = openTestPlugin("faulty_none");
+  auto first = makeInstance(*library);
+  auto second = makeInstance(*library);
+  first->setSampleRate(22050.0);
+  second->setSampleRate(192000.0);
+  EXPECT_EQ(hostCallback(first->effect(), audioMasterGetSampleRate, 0, 0, nullptr, 0.0f), 22050);
+  EXPECT_EQ(hostCallback(second->effect(), audioMasterGetSampleRate, 0, 0, nullptr, 0.0f), 192000);
+  hostCallback(second->effect(), audioMasterAutomate, 0, 0, nullptr, 0.5f);
+  EXPECT_EQ(first->context().counters.automate, 0);
+  EXPECT_EQ(second->context().counters.automate, 1);
+  // Closed instances are forgotten: many come and go without running out.
+  first->close();
+  for (int i = 0; i < 600; ++i) makeInstance(*library);
+}
+
 TEST(HostCallback, TimeInfoAdvancesWithEveryBlockAt120BeatsPerMinuteInFourFour) {
   auto library = openTestPlugin("faulty_none");
   auto instance = makeInstance(*library);
