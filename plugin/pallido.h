@@ -9,6 +9,7 @@
 #include "plugin/parameters.h"
 #include "plugin/sorvane.h"
 #include "plugin/vst/aeffect.h"
+#include "platform/resources.h"
 #include "presets/product_presets.h"
 
 namespace pallido {
@@ -31,5 +32,8 @@ struct Product {
 };
 
 using Effect = sorvane::Sorvane<Product>;
+
+// The product's pictures, embedded in its library.
+const sorvane::platform::EmbeddedResourceTable& embeddedResources();
 
 }  // namespace pallido

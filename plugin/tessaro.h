@@ -8,6 +8,7 @@
 #include "plugin/parameters.h"
 #include "plugin/sorvane.h"
 #include "plugin/vst/aeffect.h"
+#include "platform/resources.h"
 #include "presets/product_presets.h"
 
 namespace tessaro {
@@ -30,5 +31,8 @@ struct Product {
 };
 
 using Effect = sorvane::Sorvane<Product>;
+
+// The product's pictures, embedded in its library.
+const sorvane::platform::EmbeddedResourceTable& embeddedResources();
 
 }  // namespace tessaro
