@@ -38,6 +38,9 @@ bool allFinite(const AudioBuffer& audio);
 // input feeds both channels. On failure false and a one-line reason.
 bool readAudioFile(const std::string& path, AudioBuffer& audio, std::string& error);
 bool writeAudioFile(const std::string& path, const AudioBuffer& audio, std::string& error);
+// Whether writeAudioFile knows the format of path's extension; checked
+// before a long render rather than after it.
+bool audioFormatKnown(const std::string& path, std::string& error);
 
 // The built-in WAV codec (RIFF; PCM 16/24/32-bit or IEEE float 32/64-bit in,
 // float 32-bit out). Always available, so both builds can read and write WAV.

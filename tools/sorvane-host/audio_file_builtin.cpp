@@ -18,11 +18,14 @@ bool readAudioFile(const std::string& path, AudioBuffer& audio, std::string& err
   return readWavFile(path, audio, error);
 }
 
+bool audioFormatKnown(const std::string& path, std::string& error) {
+  if (isWavPath(path)) return true;
+  error = "cannot write '" + path + "': this build writes WAV files only (.wav)";
+  return false;
+}
+
 bool writeAudioFile(const std::string& path, const AudioBuffer& audio, std::string& error) {
-  if (!isWavPath(path)) {
-    error = "cannot write '" + path + "': this build writes WAV files only (.wav)";
-    return false;
-  }
+  if (!audioFormatKnown(path, error)) return false;
   return writeWavFile(path, audio, error);
 }
 

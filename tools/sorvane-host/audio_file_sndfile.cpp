@@ -61,12 +61,15 @@ bool readAudioFile(const std::string& path, AudioBuffer& audio, std::string& err
   return true;
 }
 
+bool audioFormatKnown(const std::string& path, std::string& error) {
+  if (formatForExtension(lowerExtension(path)) != 0) return true;
+  error = "cannot write '" + path + "': unknown extension (use .wav, .flac, .aiff, .ogg, .au, .caf or .w64)";
+  return false;
+}
+
 bool writeAudioFile(const std::string& path, const AudioBuffer& audio, std::string& error) {
+  if (!audioFormatKnown(path, error)) return false;
   const int format = formatForExtension(lowerExtension(path));
-  if (format == 0) {
-    error = "cannot write '" + path + "': unknown extension (use .wav, .flac, .aiff, .ogg, .au, .caf or .w64)";
-    return false;
-  }
   SF_INFO info{};
   info.samplerate = static_cast<int>(audio.sampleRate);
   info.channels = 2;

@@ -147,11 +147,16 @@ int runBench(const BenchArgs& args, std::ostream& out, std::ostream& err) {
     if (entry.name.empty()) entry.name = path;
     const auto peer = peerLoadSettings(instance.effect()->uniqueID);
     if (!peer.empty()) {
+      size_t applied = 0;
       for (const auto& setting : peer) {
         const int index = findParameter(instance, setting.parameter, error);
-        if (index >= 0) instance.setParameter(index, setting.value);
+        if (index < 0) continue;
+        instance.setParameter(index, setting.value);
+        ++applied;
       }
-      entry.settings = "peer load: " + std::to_string(peer.size()) + " parameters set";
+      // A newer peer release may have renamed parameters: the count shows it.
+      entry.settings = "peer load: " + std::to_string(applied) + " of " + std::to_string(peer.size()) +
+                       " parameters set";
     } else if (!args.program.empty()) {
       const int program = findProgram(instance, args.program, error);
       if (program < 0) {

@@ -120,6 +120,10 @@ int runInfo(const InfoArgs& args, std::ostream& out, std::ostream& err) {
 int runRender(const RenderArgs& args, std::ostream& out, std::ostream& err) {
   AudioBuffer input;
   std::string error;
+  if (!audioFormatKnown(args.output, error)) {
+    err << "sorvane-host render: " << error << "\n";
+    return kExitUsage;
+  }
   std::string source = "the demo signal";
   if (args.input.empty()) {
     input = makeDemoSignal(args.audio.sampleRate);
