@@ -164,6 +164,10 @@ inline double runRecursion(FilterSection<N>& section, double input) {
   return acc;
 }
 
+// Block kernels (dsp/band_block.h) run a left and a right band as the two
+// lanes of one vector and read and write the record directly.
+struct BandBlockAccess;
+
 // The band record: order N, ParameterCount normalised parameter values and,
 // where HasOutputGain, an output gain multiplying every output sample.
 //
@@ -312,6 +316,7 @@ protected:
   }
 
 private:
+  friend struct BandBlockAccess;
   struct NoOutputGain {};
 
   // The previous a0 is never copied: nothing reads it.

@@ -34,6 +34,11 @@ float outputGainFor(float value);
 // Text of float2string for a parameter value, shared by both products.
 constexpr int kPathField = 260;
 
+// Declared here, defined only in the test tree: lets a test drive an
+// effect's bands and update state with its own reference kernel.
+template <class Product>
+struct ChainAccess;
+
 template <class Product>
 class Sorvane : public AudioEffectX {
  public:
@@ -119,6 +124,11 @@ class Sorvane : public AudioEffectX {
 
   template <class Sample>
   void processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
+  // frames samples with no update check among them.
+  template <class Sample>
+  void processSpan(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR, VstInt32 frames,
+                   double phase, double gain);
+  friend struct ChainAccess<Product>;
 
   Bank bank;
   float resumedSampleRate = 44100.0f;

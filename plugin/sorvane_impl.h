@@ -2,9 +2,11 @@
 // product translation units that instantiate it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
+#include "dsp/band_block.h"
 #include "plugin/sorvane.h"
 
 namespace sorvane {
@@ -80,14 +82,18 @@ void Sorvane<Product>::processBlock(Sample** inputs, Sample** outputs, VstInt32 
   const double gain = outputGain;
 
   if (!on) {
-    std::memmove(outL, inL, sizeof(Sample) * static_cast<size_t>(sampleFrames));
-    std::memmove(outR, inR, sizeof(Sample) * static_cast<size_t>(sampleFrames));
+    const size_t bytes = sizeof(Sample) * static_cast<size_t>(sampleFrames);
+    if (outL != inL) std::memmove(outL, inL, bytes);
+    if (outR != inR) std::memmove(outR, inR, bytes);
     return;
   }
 
+  // Between two update checks the coefficients stand still, so the bands
+  // run span by span; a check fires before the sample at which the counter
+  // has passed the period, as it would sample by sample.
   VstInt32 counter = updateCounter;
   const VstInt32 period = updatePeriod;
-  for (VstInt32 i = 0; i < sampleFrames; ++i) {
+  for (VstInt32 done = 0; done < sampleFrames;) {
     if (counter > period) {
       forEachBand([this](size_t band, auto& l, auto& r) {
         // Cleared before computing: a change arriving meanwhile flags the band again.
@@ -98,7 +104,30 @@ void Sorvane<Product>::processBlock(Sample** inputs, Sample** outputs, VstInt32 
       });
       counter = 0;
     }
-    ++counter;
+    const VstInt32 span = std::min(sampleFrames - done, period + 1 - counter);
+    processSpan(inL + done, inR + done, outL + done, outR + done, span, phase, gain);
+    counter += span;
+    done += span;
+  }
+  updateCounter = counter;
+}
+
+template <class Product>
+template <class Sample>
+void Sorvane<Product>::processSpan(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR,
+                                   VstInt32 frames, double phase, double gain) {
+  if (dsp::canRunAsPairs(left, right)) {
+    const dsp::Lanes2 phase2 = dsp::Lanes2::both(phase), gain2 = dsp::Lanes2::both(gain);
+    dsp::processPairs(
+        left, right, frames, [inL, inR](int i) { return dsp::Lanes2::load(inL + i, inR + i); },
+        [outL, outR, phase2, gain2](int i, dsp::Lanes2 sample) {
+          ((sample * phase2) * gain2).store(outL + i, outR + i);
+        });
+    return;
+  }
+  // A pair out of step (never seen in practice: both objects of a band get
+  // the same parameters, rates and updates) runs object by object.
+  for (VstInt32 i = 0; i < frames; ++i) {
     double sampleL = inL[i];
     double sampleR = inR[i];
     forEachBand([&sampleL, &sampleR](size_t, auto& l, auto& r) {
@@ -108,7 +137,6 @@ void Sorvane<Product>::processBlock(Sample** inputs, Sample** outputs, VstInt32 
     outL[i] = static_cast<Sample>((sampleL * phase) * gain);
     outR[i] = static_cast<Sample>((sampleR * phase) * gain);
   }
-  updateCounter = counter;
 }
 
 template <class Product>
