@@ -21,6 +21,8 @@
 // by object. Coefficients and gains are per lane and need not agree.
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <tuple>
 #include <utility>
@@ -170,6 +172,25 @@ struct BandBlockAccess {
     lanes.tracked = false;
   }
 
+  // The update of a band pair, with the result of calculateCoefficients on
+  // the left and then the right object. The coefficient computation is a
+  // pure function of the parameter values and the sample rate, so when the
+  // right object holds the very bits the left one computed from, it takes
+  // over the left one's new set instead of computing it again. The left
+  // values are read before and after its computation: a change arriving
+  // meanwhile (which flags the band for the next update anyway) makes the
+  // right object compute for itself.
+  template <class BandType>
+  static void updatePair(BandType& left, BandType& right) {
+    const auto before = parameterBits(left);
+    left.calculateCoefficients();
+    if (before == parameterBits(left) && before == parameterBits(right) &&
+        floatBits(left.sampleRate()) == floatBits(right.sampleRate()))
+      adopt(right, left.coefficients());
+    else
+      right.calculateCoefficients();
+  }
+
   // After a block: a pair that ran settled leaves its previous set equal to
   // its current one, as the per-sample path copies it on every such sample.
   template <int N, int P, bool G>
@@ -184,6 +205,20 @@ struct BandBlockAccess {
   }
 
  private:
+  static std::uint32_t floatBits(float value) { return std::bit_cast<std::uint32_t>(value); }
+
+  template <int N, int P, bool G>
+  static std::array<std::uint32_t, P> parameterBits(const Band<N, P, G>& band) {
+    std::array<std::uint32_t, P> bits{};
+    for (int i = 0; i < P; ++i) bits[i] = floatBits(band.parameterValue(i));
+    return bits;
+  }
+
+  template <int N, int P, bool G>
+  static void adopt(Band<N, P, G>& band, const CoefficientSet<N>& set) {
+    band.updateCoefficients([&set] { return set; });
+  }
+
   template <int N>
   static void loadSection(SectionLanes<N>& lanes, const FilterSection<N>& left, const FilterSection<N>& right) {
     for (int k = 0; k <= N; ++k) lanes.b[k] = Lanes2::of(left.b[k], right.b[k]);

@@ -97,10 +97,7 @@ void Sorvane<Product>::processBlock(Sample** inputs, Sample** outputs, VstInt32 
     if (counter > period) {
       forEachBand([this](size_t band, auto& l, auto& r) {
         // Cleared before computing: a change arriving meanwhile flags the band again.
-        if (bandDirty[band].exchange(false)) {
-          l.calculateCoefficients();
-          r.calculateCoefficients();
-        }
+        if (bandDirty[band].exchange(false)) dsp::BandBlockAccess::updatePair(l, r);
       });
       counter = 0;
     }

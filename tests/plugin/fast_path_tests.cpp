@@ -216,5 +216,35 @@ TYPED_TEST(FastPath, RunsAPairThatIsOutOfStepObjectByObject) {
   EXPECT_EQ(std::memcmp(fastR.data(), refR.data(), sizeof(Sample) * fastR.size()), 0);
 }
 
+TYPED_TEST(FastPath, GivesEachObjectOfAPairTheCoefficientsOfItsOwnValues) {
+  // An update computes a set once for both objects of a band only when they
+  // hold the same values; here the right object of each band is given
+  // another value behind the effect's back, and must compute for itself.
+  using Effect = typename TestFixture::Effect;
+  using Product = typename TestFixture::Product;
+  using Sample = typename TestFixture::Sample;
+  Effect shipped(nullptr), reference(nullptr);
+  for (Effect* e : {&shipped, &reference})
+    for (int i = 0; i < Product::kParameterCount; ++i) {
+      const ParameterInfo& info = Product::kParameters[i];
+      if (info.role != ParameterRole::Band) continue;
+      e->setParameter(i, 0.3f);
+      std::apply([&](auto&... band) { (band.setParameterValue(info.field, 0.8f), ...); }, Access<Product>::right(*e));
+    }
+  std::mt19937 random(9);
+  const std::vector<Sample> inL = TestFixture::signal(random, 8000), inR = TestFixture::signal(random, 8000);
+  std::vector<Sample> fastL(inL.size()), fastR(inL.size()), refL(inL.size()), refR(inL.size());
+  Sample* in[] = {const_cast<Sample*>(inL.data()), const_cast<Sample*>(inR.data())};
+  Sample* outFast[] = {fastL.data(), fastR.data()};
+  Sample* outRef[] = {refL.data(), refR.data()};
+  TestFixture::fast(shipped, in, outFast, 8000);
+  Access<Product>::processReference(reference, in, outRef, 8000);
+  EXPECT_EQ(std::memcmp(fastL.data(), refL.data(), sizeof(Sample) * fastL.size()), 0);
+  EXPECT_EQ(std::memcmp(fastR.data(), refR.data(), sizeof(Sample) * fastR.size()), 0);
+  const auto left = std::get<1>(shipped.leftBands()).coefficients();
+  const auto right = std::get<1>(shipped.rightBands()).coefficients();
+  EXPECT_NE(left.b, right.b);
+}
+
 }  // namespace
 }  // namespace sorvane::testing
