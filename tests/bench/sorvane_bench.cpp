@@ -1,6 +1,7 @@
 // Cost of the audio path of both products, next to the floor kernel (the
-// bare arithmetic, floor_kernel.h) measured in the same run. Block 512,
-// 48 kHz, stereo. Times are CPU time; "frame" is the cost of one stereo
+// bare arithmetic, floor_kernel.h) measured in the same run, and next to
+// the straightforward per-sample path the tests keep as their reference
+// (names ending in /reference). Block 512, 48 kHz, stereo. Times are CPU time; "frame" is the cost of one stereo
 // frame. At the end a table gives every process figure as a multiple of its
 // product's floor (bypass: of a plain memcpy), from the medians when the run
 // has repetitions (--benchmark_repetitions=N), else from the single run.
@@ -19,6 +20,7 @@
 #include "floor_kernel.h"
 #include "plugin/pallido.h"
 #include "plugin/tessaro.h"
+#include "reference_chain.h"
 
 namespace sorvane::bench {
 namespace {
@@ -78,20 +80,26 @@ std::unique_ptr<sorvane::Sorvane<Product>> makeEffect(Setting setting) {
   return effect;
 }
 
-template <class Sample, class Effect>
-void process(Effect& effect, StereoBlock<Sample>& block) {
-  if constexpr (std::is_same_v<Sample, float>)
+// Path::Reference: the straightforward per-sample kernel the tests keep
+// (reference_chain.h), for before/after figures from one run.
+enum class Path { Shipped, Reference };
+
+template <class Sample, class Product>
+void process(sorvane::Sorvane<Product>& effect, StereoBlock<Sample>& block, Path path = Path::Shipped) {
+  if (path == Path::Reference)
+    ChainAccess<Product>::processReference(effect, block.in, block.out, kBlock);
+  else if constexpr (std::is_same_v<Sample, float>)
     effect.processReplacing(block.in, block.out, kBlock);
   else
     effect.processDoubleReplacing(block.in, block.out, kBlock);
 }
 
 template <class Product, class Sample>
-void benchProcess(benchmark::State& state, Setting setting, int automated) {
+void benchProcess(benchmark::State& state, Setting setting, int automated, Path path) {
   auto effect = makeEffect<Product>(setting);
   StereoBlock<Sample> block;
   // Serve the pending updates and let every crossfade run out.
-  for (int i = 0; i < 16; ++i) process(*effect, block);
+  for (int i = 0; i < 16; ++i) process(*effect, block, path);
   bool moved = false;
   for (auto _ : state) {
     if (setting == Setting::Crossfade || setting == Setting::CrossfadeAll) {
@@ -101,7 +109,7 @@ void benchProcess(benchmark::State& state, Setting setting, int automated) {
       else
         setBandParameters(*effect, moved ? kMoved : kActive);
     }
-    process(*effect, block);
+    process(*effect, block, path);
     benchmark::DoNotOptimize(block.outL.data());
     benchmark::DoNotOptimize(block.outR.data());
     benchmark::ClobberMemory();
@@ -174,18 +182,19 @@ using PallidoFloor = FloorChain<3, 3, 2, 2, 3, 3>;
 
 // `automated`: the knob of the one-knob crossfade case.
 template <class Product>
-void registerProduct(const std::string& product, int automated) {
+void registerProduct(const std::string& product, int automated, Path path) {
   const std::pair<const char*, Setting> settings[] = {{"init", Setting::Init},
                                                       {"active", Setting::Active},
                                                       {"crossfade", Setting::Crossfade},
                                                       {"crossfade_all", Setting::CrossfadeAll},
                                                       {"bypass", Setting::Bypass}};
+  const std::string suffix = path == Path::Reference ? "/reference" : "";
   for (const auto& [name, setting] : settings) {
     const Setting s = setting;
-    benchmark::RegisterBenchmark(("processReplacing/" + product + "/" + name).c_str(),
-                                 [s, automated](benchmark::State& st) { benchProcess<Product, float>(st, s, automated); });
-    benchmark::RegisterBenchmark(("processDoubleReplacing/" + product + "/" + name).c_str(),
-                                 [s, automated](benchmark::State& st) { benchProcess<Product, double>(st, s, automated); });
+    benchmark::RegisterBenchmark(("processReplacing/" + product + "/" + name + suffix).c_str(),
+                                 [=](benchmark::State& st) { benchProcess<Product, float>(st, s, automated, path); });
+    benchmark::RegisterBenchmark(("processDoubleReplacing/" + product + "/" + name + suffix).c_str(),
+                                 [=](benchmark::State& st) { benchProcess<Product, double>(st, s, automated, path); });
   }
 }
 
@@ -205,8 +214,10 @@ void registerAll() {
   benchmark::RegisterBenchmark("memcpy/float", benchMemcpy<float>);
   benchmark::RegisterBenchmark("memcpy/double", benchMemcpy<double>);
   // The automated knob belongs to the band with the costliest update.
-  registerProduct<tessaro::Product>("tessaro", 3);  // High Gain (shelves)
-  registerProduct<pallido::Product>("pallido", 4);  // High Shelf Gain
+  for (Path path : {Path::Shipped, Path::Reference}) {
+    registerProduct<tessaro::Product>("tessaro", 3, path);  // High Gain (shelves)
+    registerProduct<pallido::Product>("pallido", 4, path);  // High Shelf Gain
+  }
   namespace t = sorvane::dsp::tessaro;
   namespace p = sorvane::dsp::pallido;
   registerCoefficients<t::HighCut, t::HighLow, t::Mid, t::LowCut>("tessaro", {"HighCut", "HighLow", "Mid", "LowCut"});
@@ -254,7 +265,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
-  // processReplacing/tessaro/active -> floor/tessaro; bypass -> memcpy.
+  // processReplacing/tessaro/active[/reference] -> floor/tessaro; bypass -> memcpy.
   static std::string referenceFor(const std::string& name) {
     const size_t first = name.find('/');
     if (first == std::string::npos) return {};
@@ -262,7 +273,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     if (operation != "processReplacing" && operation != "processDoubleReplacing") return {};
     const size_t second = name.find('/', first + 1);
     const std::string product = name.substr(first + 1, second - first - 1);
-    if (name.ends_with("/bypass")) return operation == "processReplacing" ? "memcpy/float" : "memcpy/double";
+    if (name.find("/bypass") != std::string::npos) return operation == "processReplacing" ? "memcpy/float" : "memcpy/double";
     return "floor/" + product;
   }
 
