@@ -160,16 +160,38 @@ struct BandBlockAccess {
            left.crossfadeLength_ == right.crossfadeLength_;
   }
 
+  // The previous filter is read only while a crossfade runs, so a settled
+  // pair leaves it in the records.
   template <int N, int P, bool G>
   static void load(BandLanes<N, G>& lanes, const Band<N, P, G>& left, const Band<N, P, G>& right) {
     loadSection(lanes.current, left.current_, right.current_);
-    loadSection(lanes.previous, left.previous_, right.previous_);
     if constexpr (G) lanes.outputGain = Lanes2::of(left.outputGain_, right.outputGain_);
     lanes.crossfadeLength = Lanes2::of(left.crossfadeLengthAsDouble_, right.crossfadeLengthAsDouble_);
     lanes.length = left.crossfadeLength_;
     lanes.counter = left.crossfadeCounter_;
     lanes.fading = false;
     lanes.tracked = false;
+    if (lanes.counter < lanes.length) loadSection(lanes.previous, left.previous_, right.previous_);
+  }
+
+  // After a block. The current coefficients did not change; the previous
+  // history did if a crossfade ran. A pair that ran settled for at least
+  // one sample leaves its previous set equal to its current one, as the
+  // per-sample path copies it on every such sample.
+  template <int N, int P, bool G>
+  static void store(const BandLanes<N, G>& lanes, int counterAtLoad, Band<N, P, G>& left,
+                    Band<N, P, G>& right) {
+    storeHistory(lanes.current, left.current_, right.current_);
+    left.heldOutput_ = left.current_.y[0];
+    right.heldOutput_ = right.current_.y[0];
+    if (lanes.tracked) {
+      left.copyCurrentIntoPrevious(true);
+      right.copyCurrentIntoPrevious(true);
+    } else if (counterAtLoad < lanes.length) {
+      storeHistory(lanes.previous, left.previous_, right.previous_);
+    }
+    left.crossfadeCounter_ = static_cast<std::int16_t>(lanes.counter);
+    right.crossfadeCounter_ = static_cast<std::int16_t>(lanes.counter);
   }
 
   // The update of a band pair, with the result of calculateCoefficients on
@@ -228,21 +250,8 @@ struct BandBlockAccess {
       lanes.y[k] = Lanes2::of(left.y[k], right.y[k]);
     }
   }
-  // The current coefficients never change during a block; the previous
-  // ones do when a settled pair starts tracking the current set.
   template <int N>
-  static void storeSection(const SectionLanes<N>& lanes, FilterSection<N>& left, FilterSection<N>& right,
-                           bool historyOnly) {
-    if (!historyOnly) {
-      for (int k = 0; k <= N; ++k) {
-        left.b[k] = lanes.b[k].left();
-        right.b[k] = lanes.b[k].right();
-      }
-      for (int k = 0; k < N; ++k) {
-        left.a[k] = lanes.a[k].left();
-        right.a[k] = lanes.a[k].right();
-      }
-    }
+  static void storeHistory(const SectionLanes<N>& lanes, FilterSection<N>& left, FilterSection<N>& right) {
     for (int k = 0; k < N; ++k) {
       left.x[k] = lanes.x[k].left();
       right.x[k] = lanes.x[k].right();
@@ -269,13 +278,11 @@ namespace detail {
 // that the bands' recursions overlap in the pipeline.
 template <bool MayFade, class Chain, class Load, class Store>
 inline void runSpan(Chain& chain, int begin, int end, Load& load, Store& store) {
-  Chain local = chain;
   for (int i = begin; i < end; ++i) {
     Lanes2 sample = load(i);
-    std::apply([&sample](auto&... band) { ((sample = band.template step<MayFade>(sample)), ...); }, local);
+    std::apply([&sample](auto&... band) { ((sample = band.template step<MayFade>(sample)), ...); }, chain);
     store(i, sample);
   }
-  chain = local;
 }
 
 }  // namespace detail
@@ -292,6 +299,7 @@ void processPairs(std::tuple<BandTypes...>& left, std::tuple<BandTypes...>& righ
   [&]<std::size_t... I>(std::index_sequence<I...>) {
     (BandBlockAccess::load(std::get<I>(chain), std::get<I>(left), std::get<I>(right)), ...);
   }(indices);
+  const auto countersAtLoad = std::apply([](const auto&... band) { return std::array{band.counter...}; }, chain);
 
   // Spans in which no pair starts or ends a crossfade.
   for (int begin = 0; begin < frames;) {
@@ -320,7 +328,7 @@ void processPairs(std::tuple<BandTypes...>& left, std::tuple<BandTypes...>& righ
   }
 
   [&]<std::size_t... I>(std::index_sequence<I...>) {
-    (BandBlockAccess::store(std::get<I>(chain), std::get<I>(left), std::get<I>(right)), ...);
+    (BandBlockAccess::store(std::get<I>(chain), countersAtLoad[I], std::get<I>(left), std::get<I>(right)), ...);
   }(indices);
 }
 
