@@ -33,10 +33,11 @@ struct StereoBlock {
   std::vector<Sample> inL, inR, outL, outR;
   Sample* in[2];
   Sample* out[2];
-  StereoBlock() : inL(kBlock), inR(kBlock), outL(kBlock), outR(kBlock) {
+  int frames;
+  explicit StereoBlock(int size = kBlock) : inL(size), inR(size), outL(size), outR(size), frames(size) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> uniform(-0.5f, 0.5f);
-    for (int i = 0; i < kBlock; ++i) {
+    for (int i = 0; i < size; ++i) {
       inL[i] = uniform(random);
       inR[i] = uniform(random);
     }
@@ -47,8 +48,8 @@ struct StereoBlock {
   }
 };
 
-void countFrames(benchmark::State& state) {
-  state.counters["frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
+void countFrames(benchmark::State& state, int frames = kBlock) {
+  state.counters["frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * frames,
                                                benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
@@ -70,10 +71,10 @@ void setBandParameters(sorvane::Sorvane<Product>& effect, float value) {
 enum class Setting { Init, Active, Crossfade, CrossfadeAll, Bypass };
 
 template <class Product>
-std::unique_ptr<sorvane::Sorvane<Product>> makeEffect(Setting setting) {
+std::unique_ptr<sorvane::Sorvane<Product>> makeEffect(Setting setting, int blockSize = kBlock) {
   auto effect = std::make_unique<sorvane::Sorvane<Product>>(nullptr);
   effect->setSampleRate(kRate);
-  effect->setBlockSize(kBlock);
+  effect->setBlockSize(blockSize);
   effect->resume();
   if (setting != Setting::Init) setBandParameters(*effect, kActive);
   if (setting == Setting::Bypass) effect->setParameter(Product::kOnOffIndex, 1.0f);
@@ -87,19 +88,19 @@ enum class Path { Shipped, Reference };
 template <class Sample, class Product>
 void process(sorvane::Sorvane<Product>& effect, StereoBlock<Sample>& block, Path path = Path::Shipped) {
   if (path == Path::Reference)
-    ChainAccess<Product>::processReference(effect, block.in, block.out, kBlock);
+    ChainAccess<Product>::processReference(effect, block.in, block.out, block.frames);
   else if constexpr (std::is_same_v<Sample, float>)
-    effect.processReplacing(block.in, block.out, kBlock);
+    effect.processReplacing(block.in, block.out, block.frames);
   else
-    effect.processDoubleReplacing(block.in, block.out, kBlock);
+    effect.processDoubleReplacing(block.in, block.out, block.frames);
 }
 
 template <class Product, class Sample>
-void benchProcess(benchmark::State& state, Setting setting, int automated, Path path) {
-  auto effect = makeEffect<Product>(setting);
-  StereoBlock<Sample> block;
+void benchProcess(benchmark::State& state, Setting setting, int automated, Path path, int blockSize = kBlock) {
+  auto effect = makeEffect<Product>(setting, blockSize);
+  StereoBlock<Sample> block(blockSize);
   // Serve the pending updates and let every crossfade run out.
-  for (int i = 0; i < 16; ++i) process(*effect, block, path);
+  for (int i = 0; i < 16 * kBlock / blockSize; ++i) process(*effect, block, path);
   bool moved = false;
   for (auto _ : state) {
     if (setting == Setting::Crossfade || setting == Setting::CrossfadeAll) {
@@ -114,7 +115,7 @@ void benchProcess(benchmark::State& state, Setting setting, int automated, Path 
     benchmark::DoNotOptimize(block.outR.data());
     benchmark::ClobberMemory();
   }
-  countFrames(state);
+  countFrames(state, blockSize);
 }
 
 template <class Sample>
@@ -195,6 +196,13 @@ void registerProduct(const std::string& product, int automated, Path path) {
                                  [=](benchmark::State& st) { benchProcess<Product, float>(st, s, automated, path); });
     benchmark::RegisterBenchmark(("processDoubleReplacing/" + product + "/" + name + suffix).c_str(),
                                  [=](benchmark::State& st) { benchProcess<Product, double>(st, s, automated, path); });
+  }
+  // Hosts with short blocks: what the per-block work costs there.
+  for (int size : {32, 128}) {
+    benchmark::RegisterBenchmark(("processReplacing/" + product + "/active_block" + std::to_string(size) + suffix).c_str(),
+                                 [=](benchmark::State& st) {
+                                   benchProcess<Product, float>(st, Setting::Active, automated, path, size);
+                                 });
   }
 }
 
