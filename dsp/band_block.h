@@ -128,6 +128,8 @@ struct BandLanes {
   SectionLanes<N> previous;
   Lanes2 outputGain;
   Lanes2 crossfadeLength;       // as doubles, for t
+  Lanes2 inverseLength;         // 1 / crossfadeLength, exact when lengthIsPowerOfTwo
+  bool lengthIsPowerOfTwo = false;
   std::int32_t length = 0;      // samples
   std::int32_t counter = 0;     // samples since the last update
   bool fading = false;          // counter < length for the whole of a span
@@ -142,7 +144,10 @@ struct BandLanes {
     if constexpr (MayFade) {
       if (fading) {
         const Lanes2 previousOutput = runRecursion(previous, input);
-        const Lanes2 t = Lanes2::both(static_cast<double>(counter)) / crossfadeLength;
+        const Lanes2 position = Lanes2::both(static_cast<double>(counter));
+        // Lengths are powers of two, for which the product with the exact
+        // reciprocal is the quotient, without the divider's latency.
+        const Lanes2 t = lengthIsPowerOfTwo ? position * inverseLength : position / crossfadeLength;
         result = (Lanes2::both(1.0) - t) * previousOutput + t * currentOutput;
         ++counter;
       }
@@ -167,6 +172,9 @@ struct BandBlockAccess {
     loadSection(lanes.current, left.current_, right.current_);
     if constexpr (G) lanes.outputGain = Lanes2::of(left.outputGain_, right.outputGain_);
     lanes.crossfadeLength = Lanes2::of(left.crossfadeLengthAsDouble_, right.crossfadeLengthAsDouble_);
+    lanes.inverseLength = Lanes2::of(1.0 / left.crossfadeLengthAsDouble_, 1.0 / right.crossfadeLengthAsDouble_);
+    lanes.lengthIsPowerOfTwo =
+        isPowerOfTwo(left.crossfadeLengthAsDouble_) && isPowerOfTwo(right.crossfadeLengthAsDouble_);
     lanes.length = left.crossfadeLength_;
     lanes.counter = left.crossfadeCounter_;
     lanes.fading = false;
@@ -227,6 +235,14 @@ struct BandBlockAccess {
   }
 
  private:
+  // 2^k with 0 <= k < 64: its reciprocal is exact and so is the product of
+  // any counter value with it.
+  static bool isPowerOfTwo(double value) {
+    if (!(value >= 1.0 && value < 0x1p64)) return false;
+    const auto integer = static_cast<std::uint64_t>(value);
+    return static_cast<double>(integer) == value && std::has_single_bit(integer);
+  }
+
   static std::uint32_t floatBits(float value) { return std::bit_cast<std::uint32_t>(value); }
 
   template <int N, int P, bool G>
