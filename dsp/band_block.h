@@ -221,19 +221,6 @@ struct BandBlockAccess {
       right.calculateCoefficients();
   }
 
-  // After a block: a pair that ran settled leaves its previous set equal to
-  // its current one, as the per-sample path copies it on every such sample.
-  template <int N, int P, bool G>
-  static void store(BandLanes<N, G>& lanes, Band<N, P, G>& left, Band<N, P, G>& right) {
-    if (lanes.tracked) lanes.previous = lanes.current;
-    storeSection(lanes.current, left.current_, right.current_, true);
-    storeSection(lanes.previous, left.previous_, right.previous_, false);
-    left.heldOutput_ = left.current_.y[0];
-    right.heldOutput_ = right.current_.y[0];
-    left.crossfadeCounter_ = static_cast<std::int16_t>(lanes.counter);
-    right.crossfadeCounter_ = static_cast<std::int16_t>(lanes.counter);
-  }
-
  private:
   // 2^k with 0 <= k < 64: its reciprocal is exact and so is the product of
   // any counter value with it.
