@@ -7,6 +7,7 @@
 // its audio thread. Nothing here locks or allocates.
 #pragma once
 
+#include "plugin/shared_field.h"
 #include "plugin/vst/aeffect.h"
 
 class AEffEditor;
@@ -86,7 +87,8 @@ class AudioEffect {
   VstInt32 blockSize = 1024;
   VstInt32 numPrograms;
   VstInt32 numParams;
-  VstInt32 curProgram = 0;
+  // Read by automation on the audio thread while the host may switch programs.
+  sorvane::SharedField<VstInt32> curProgram{0};
   AEffect cEffect;
 };
 

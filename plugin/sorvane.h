@@ -10,9 +10,12 @@
 // objects' parameter fields; coefficients are recomputed only by the audio
 // loop or by resume, which hosts call while no block runs. The program store
 // image itself belongs to the user-interface thread, except that automation
-// on the audio thread writes single values into the live record.
+// on the audio thread reads the current program and side and writes single
+// values into the live record: those fields (curProgram, activeSide,
+// values) are read and written whole on both threads, as relaxed atomics.
 #pragma once
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <tuple>
@@ -33,6 +36,47 @@ float outputGainFor(float value);
 
 // Text of float2string for a parameter value, shared by both products.
 constexpr int kPathField = 260;
+
+// A field of the program store that both threads touch, read or written
+// whole. Relaxed atomic accesses compile to the plain moves of an ordinary
+// field, but make the intended race defined behaviour.
+template <class T>
+T sharedLoad(const T& field) {
+  return std::atomic_ref<T>(const_cast<T&>(field)).load(std::memory_order_relaxed);
+}
+template <class T>
+void sharedStore(T& field, T value) {
+  std::atomic_ref<T>(field).store(value, std::memory_order_relaxed);
+}
+
+// Byte copies of the store's records in which the shared fields (the side
+// selector, the values) are stored whole, the rest by plain copies.
+template <int Slots>
+void storeShared(PresetRecord<Slots>& to, const PresetRecord<Slots>& from) {
+  static_assert(sizeof(to.magic) + sizeof(to.version) + sizeof(to.name) + sizeof(to.values) == sizeof(to));
+  std::memcpy(to.magic, from.magic, sizeof(to.magic));
+  to.version = from.version;
+  std::memcpy(to.name, from.name, sizeof(to.name));
+  for (int i = 0; i < Slots; ++i) sharedStore(to.values[i], from.values[i]);
+}
+template <int Slots>
+void storeShared(ProgramSlot<Slots>& to, const ProgramSlot<Slots>& from) {
+  static_assert(sizeof(to.version) + sizeof(to.padding) + sizeof(to.activeSide) + sizeof(to.fileName) +
+                    sizeof(to.side) ==
+                sizeof(to));
+  to.version = from.version;
+  std::memcpy(to.padding, from.padding, sizeof(to.padding));
+  sharedStore(to.activeSide, from.activeSide);
+  std::memcpy(to.fileName, from.fileName, sizeof(to.fileName));
+  for (int s = 0; s < 2; ++s) storeShared(to.side[s], from.side[s]);
+}
+template <int Slots>
+void storeShared(BankImage<Slots>& to, const BankImage<Slots>& from) {
+  static_assert(sizeof(to.magic) + sizeof(to.version) + sizeof(to.program) == sizeof(to));
+  std::memcpy(to.magic, from.magic, sizeof(to.magic));
+  to.version = from.version;
+  for (int p = 0; p < kProgramCount; ++p) storeShared(to.program[p], from.program[p]);
+}
 
 // Declared here, defined only in the test tree: lets a test drive an
 // effect's bands and update state with its own reference kernel.
@@ -84,7 +128,7 @@ class Sorvane : public AudioEffectX {
   virtual void toggleActiveSide();
   virtual void applyActiveSide();
   virtual void copyActiveSideToOther();
-  virtual VstInt32 getActiveSide() { return static_cast<VstInt32>(currentSlot().activeSide); }
+  virtual VstInt32 getActiveSide() { return static_cast<VstInt32>(sharedLoad(currentSlot().activeSide)); }
 
   // Read access for the preset layer, the tools and tests.
   const Bank& programStore() const { return bank; }
@@ -102,7 +146,11 @@ class Sorvane : public AudioEffectX {
  private:
   static bool validIndex(VstInt32 index) { return index >= 0 && index < kParameterCount; }
   Slot& currentSlot() { return bank.program[curProgram]; }
-  Record& liveRecord() { return currentSlot().live(); }
+  // Also reached by automation on the audio thread.
+  Record& liveRecord() {
+    Slot& slot = currentSlot();
+    return slot.side[sharedLoad(slot.activeSide) != 0 ? 1 : 0];
+  }
   void applyRecord(const Record& record);
 
   template <class Fn>

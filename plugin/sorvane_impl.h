@@ -149,7 +149,7 @@ void Sorvane<Product>::processDoubleReplacing(double** inputs, double** outputs,
 template <class Product>
 void Sorvane<Product>::setParameter(VstInt32 index, float value) {
   if (validIndex(index)) {
-    liveRecord().values[index] = value;
+    sharedStore(liveRecord().values[index], value);
     const ParameterInfo& info = Product::kParameters[index];
     paramValue[index] = value;
     switch (info.role) {
@@ -178,7 +178,7 @@ void Sorvane<Product>::setParameter(VstInt32 index, float value) {
 template <class Product>
 void Sorvane<Product>::applyRecord(const Record& record) {
   float values[kParameterCount];
-  std::memcpy(values, record.values, sizeof(values));
+  for (int i = 0; i < kParameterCount; ++i) values[i] = sharedLoad(record.values[i]);
   for (int i = 0; i < kParameterCount; ++i) setParameter(i, values[i]);
 }
 
@@ -248,13 +248,20 @@ VstInt32 Sorvane<Product>::setChunk(void* data, VstInt32 byteSize, bool isPreset
   uint16_t version;
   std::memcpy(&version, bytes + versionOffset, sizeof(version));
   if (version != kRecordVersion) return 0;
-  // The host may hand back the very pointer getChunk gave it.
+  // Repaired in a copy of its own (the host may hand back the very pointer
+  // getChunk gave it), then stored with the shared fields whole, since
+  // automation on the audio thread may write into the live record meanwhile.
+  // A bank is a few kilobytes: well within a user-interface thread's stack.
   if (isPreset) {
-    std::memmove(&currentSlot(), bytes, expected);
-    repairSlot(currentSlot());
+    Slot staged;
+    std::memcpy(&staged, bytes, expected);
+    repairSlot(staged);
+    storeShared(currentSlot(), staged);
   } else {
-    std::memmove(&bank, bytes, expected);
-    repairBank(bank);
+    Bank staged;
+    std::memcpy(&staged, bytes, expected);
+    repairBank(staged);
+    storeShared(bank, staged);
   }
   setProgram(curProgram);
   return 1;
@@ -281,7 +288,7 @@ bool Sorvane<Product>::getProductString(char* text) {
 template <class Product>
 void Sorvane<Product>::toggleActiveSide() {
   Slot& slot = currentSlot();
-  slot.activeSide = slot.activeSide == 0 ? 1 : 0;
+  sharedStore(slot.activeSide, sharedLoad(slot.activeSide) == 0 ? 1u : 0u);
   applyActiveSide();
 }
 
@@ -293,7 +300,9 @@ void Sorvane<Product>::applyActiveSide() {
 template <class Product>
 void Sorvane<Product>::copyActiveSideToOther() {
   Slot& slot = currentSlot();
-  std::memcpy(slot.other().values, slot.live().values, sizeof(float) * kParameterCount);
+  const Record& live = slot.live();
+  Record& other = slot.other();
+  for (int i = 0; i < kParameterCount; ++i) sharedStore(other.values[i], sharedLoad(live.values[i]));
 }
 
 }  // namespace sorvane
