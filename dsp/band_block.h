@@ -22,7 +22,7 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
+#include <bit>  // bit_cast
 #include <cstdint>
 #include <tuple>
 #include <utility>
@@ -227,7 +227,7 @@ struct BandBlockAccess {
   static bool isPowerOfTwo(double value) {
     if (!(value >= 1.0 && value < 0x1p64)) return false;
     const auto integer = static_cast<std::uint64_t>(value);
-    return static_cast<double>(integer) == value && std::has_single_bit(integer);
+    return static_cast<double>(integer) == value && (integer & (integer - 1)) == 0;
   }
 
   static std::uint32_t floatBits(float value) { return std::bit_cast<std::uint32_t>(value); }
