@@ -124,7 +124,9 @@ IsolatedResult runIsolated(const std::function<std::string()>& work, double time
     result.output.clear();
   } else {
     result.status = IsolatedResult::Status::Crashed;
-    result.reason = "the process ended with exit code " + std::to_string(WEXITSTATUS(status));
+    // A fault handler (a sanitizer's, the plug-in's own) turned the crash
+    // into an exit.
+    result.reason = "crashed: the process ended with exit code " + std::to_string(WEXITSTATUS(status));
     result.output.clear();
   }
   return result;

@@ -63,10 +63,13 @@ struct Faulty {
 
 Faulty* self(AEffect* effect) { return static_cast<Faulty*>(effect->object); }
 
+// Copies at most capacity - 1 characters and the terminating NUL.
 void copyText(void* ptr, const char* text, size_t capacity) {
   if (ptr == nullptr) return;
-  std::strncpy(static_cast<char*>(ptr), text, capacity - 1);
-  static_cast<char*>(ptr)[capacity - 1] = '\0';
+  auto* out = static_cast<char*>(ptr);
+  size_t i = 0;
+  for (; i + 1 < capacity && text[i] != '\0'; ++i) out[i] = text[i];
+  out[i] = '\0';
 }
 
 // A planted chunk fault: the state drifts each time it is restored.
