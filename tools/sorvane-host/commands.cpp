@@ -186,8 +186,8 @@ int runResponse(const ResponseArgs& args, std::ostream& out, std::ostream& err) 
   if (args.allPrograms) {
     for (int i = 0; i < probe.instance->numPrograms(); ++i) programs.push_back(i);
   }
-  for (const auto& spec : args.programs) {
-    const int program = findProgram(*probe.instance, spec, error);
+  for (const auto& choice : args.programs) {
+    const int program = findProgram(*probe.instance, choice, error);
     if (program < 0) return stateFailure(error, false, err, "response");
     programs.push_back(program);
   }

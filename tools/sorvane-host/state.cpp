@@ -47,20 +47,20 @@ bool parseParamAssignment(const std::string& text, ParamAssignment& assignment, 
   return true;
 }
 
-int findProgram(PluginInstance& instance, const std::string& spec, std::string& error) {
+int findProgram(PluginInstance& instance, const std::string& choice, std::string& error) {
   const int count = instance.numPrograms();
   int index = -1;
-  if (parseIndex(spec, index)) {
+  if (parseIndex(choice, index)) {
     if (index < count) return index;
-    error = "program " + spec + " does not exist (the plug-in has " + std::to_string(count) + " programs, 0 to " +
+    error = "program " + choice + " does not exist (the plug-in has " + std::to_string(count) + " programs, 0 to " +
             std::to_string(count - 1) + ")";
     return -1;
   }
-  const std::string wanted = normalised(spec);
+  const std::string wanted = normalised(choice);
   for (int i = 0; i < count; ++i) {
     if (normalised(instance.programNameAt(i)) == wanted) return i;
   }
-  error = "no program is named '" + spec + "'";
+  error = "no program is named '" + choice + "'";
   return -1;
 }
 

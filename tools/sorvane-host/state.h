@@ -27,7 +27,7 @@ bool parseParamAssignment(const std::string& text, ParamAssignment& assignment, 
 
 // Program index for "3" or "Vocal Air" (names compared without regard to
 // case or surrounding blanks); -1 and a reason when there is none.
-int findProgram(PluginInstance& instance, const std::string& spec, std::string& error);
+int findProgram(PluginInstance& instance, const std::string& choice, std::string& error);
 // Parameter index for "4" or "High Gain" likewise.
 int findParameter(PluginInstance& instance, const std::string& key, std::string& error);
 
