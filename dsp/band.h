@@ -12,6 +12,7 @@
 
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
@@ -250,6 +251,22 @@ public:
     if (field >= 0 && field < ParameterCount)
       return parameters_[field].load(std::memory_order_relaxed);
     return 0.0f;
+  }
+
+  // A NaN or infinite input sample leaves the recursion state non-finite,
+  // and an IIR state never forgets it: the band would stay silent-with-NaN
+  // for good. This returns both filters to rest (coefficients, counters and
+  // output gain kept) when that has happened and reports whether it did.
+  // Checking y1 of each set is enough: a non-finite input reaches y1 in the
+  // same sample, a non-finite x history reaches it in the next.
+  bool clearNonFiniteState() {
+    if (std::isfinite(current_.y[0] + previous_.y[0] + heldOutput_)) return false;
+    current_.x.fill(0.0);
+    current_.y.fill(0.0);
+    previous_.x.fill(0.0);
+    previous_.y.fill(0.0);
+    heldOutput_ = 0.0;
+    return true;
   }
 
   int crossfadeLength() const { return crossfadeLength_; }

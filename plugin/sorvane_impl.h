@@ -107,6 +107,11 @@ void Sorvane<Product>::processBlock(Sample** inputs, Sample** outputs, VstInt32 
     done += span;
   }
   updateCounter = counter;
+  // Non-finite input must not silence the plug-in for the rest of the session.
+  forEachBand([](size_t, auto& l, auto& r) {
+    l.clearNonFiniteState();
+    r.clearNonFiniteState();
+  });
 }
 
 template <class Product>

@@ -202,5 +202,22 @@ TYPED_TEST(Chain, KeepsTheOutputFiniteWhateverValuesArrive) {
   }
 }
 
+TYPED_TEST(Chain, RecoversByItselfAfterABurstOfNonFiniteInput) {
+  auto& effect = *this->effect;
+  this->setBusyProgram(effect);
+  run(effect, noise(3000, 14), {256});
+  Stereo burst = noise(64, 15);
+  burst.left[3] = NAN;
+  burst.right[10] = INFINITY;
+  burst.left[63] = -INFINITY;
+  run(effect, burst, {64});
+  // The block after the burst may still carry it out; from then on the
+  // output is finite again, without a resume.
+  run(effect, noise(64, 16), {64});
+  const Stereo after = run(effect, noise(5000, 17), {64});
+  for (size_t s = 0; s < after.size(); ++s)
+    ASSERT_TRUE(std::isfinite(after.left[s]) && std::isfinite(after.right[s])) << "sample " << s;
+}
+
 }  // namespace
 }  // namespace sorvane::testing

@@ -746,9 +746,13 @@ CheckOutcome checkTextLimits(const PluginLibrary& library, const ValidateSetting
   };
   std::vector<Query> queries;
   const size_t paramLimit = strict ? kVstMaxParamStrLen : 63;
+  // The nominal 8 characters for a name are too few for real parameter names,
+  // and hosts have long given names a buffer of at least 16 bytes; labels and
+  // display texts are the ones a host lays out in 8 characters.
+  const size_t nameLimit = strict ? 15 : 63;
   for (int i = 0; i < instance.numParams(); ++i) {
     const std::string n = std::to_string(i);
-    queries.push_back({effGetParamName, i, paramLimit, "parameter " + n + " name"});
+    queries.push_back({effGetParamName, i, nameLimit, "parameter " + n + " name"});
     queries.push_back({effGetParamLabel, i, paramLimit, "parameter " + n + " label"});
     queries.push_back({effGetParamDisplay, i, paramLimit, "parameter " + n + " display"});
   }
