@@ -27,6 +27,16 @@ protected:
   CutFilterBand() : Band({0.0f}) {}
 };
 
+// A cut filter is its shared record plus one circuit: each circuit function
+// makes a class of its own.
+template <CoefficientSet<3> (*Compute)(float frequency, float sampleRate)>
+class CutFilter : public CutFilterBand {
+public:
+  void calculateCoefficients() {
+    updateCoefficients([this] { return Compute(parameterValue(kFrequency), sampleRate_); });
+  }
+};
+
 namespace tessaro {
 
 // Pi network: 8000 ohm source, shunt C1, series L, shunt C2, 12200 ohm load.
@@ -44,19 +54,8 @@ CoefficientSet<3> computeHighCut(float frequency, float sampleRate);
 // (264 Hz). No sample-rate variants.
 CoefficientSet<3> computeLowCut(float frequency, float sampleRate);
 
-class HighCut : public CutFilterBand {
-public:
-  void calculateCoefficients() {
-    updateCoefficients([this] { return computeHighCut(parameterValue(kFrequency), sampleRate_); });
-  }
-};
-
-class LowCut : public CutFilterBand {
-public:
-  void calculateCoefficients() {
-    updateCoefficients([this] { return computeLowCut(parameterValue(kFrequency), sampleRate_); });
-  }
-};
+using HighCut = CutFilter<computeHighCut>;
+using LowCut = CutFilter<computeLowCut>;
 
 }  // namespace tessaro
 
@@ -78,19 +77,8 @@ CoefficientSet<3> computeHighCut(float frequency, float sampleRate);
 // (278 Hz). No sample-rate variants.
 CoefficientSet<3> computeLowCut(float frequency, float sampleRate);
 
-class HighCut : public CutFilterBand {
-public:
-  void calculateCoefficients() {
-    updateCoefficients([this] { return computeHighCut(parameterValue(kFrequency), sampleRate_); });
-  }
-};
-
-class LowCut : public CutFilterBand {
-public:
-  void calculateCoefficients() {
-    updateCoefficients([this] { return computeLowCut(parameterValue(kFrequency), sampleRate_); });
-  }
-};
+using HighCut = CutFilter<computeHighCut>;
+using LowCut = CutFilter<computeLowCut>;
 
 }  // namespace pallido
 
