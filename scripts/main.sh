@@ -63,4 +63,4 @@ if [ -f scripts/demo.sh ]; then
   bash scripts/demo.sh
 fi
 
-step "done in $((SECONDS - started)) s"
+step "done"
