@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native suite (preset linux), then the
-# 64-bit Windows build's suite under Wine (preset mingw). Installs missing
-# Debian packages first. Both halves always run; the exit status is non-zero
-# when anything failed, and the last lines sum up both.
+# 64-bit Windows build's suite under Wine (preset mingw), then the hardening
+# checks (scripts/harden.sh: sanitizers, thread stress, fuzzing, validate;
+# SORVANE_HARDEN=0 leaves them out). Installs missing Debian packages first.
+# Every part always runs; the exit status is non-zero when anything failed,
+# and the last lines sum up each part.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -77,9 +79,21 @@ else
   fail mingw "scripts/build-win-deps.sh failed"
 fi
 
+if [ "${SORVANE_HARDEN:-1}" != 0 ]; then
+  step "harden: sanitizers, thread stress, fuzzing, validate"
+  if bash scripts/harden.sh; then
+    summary[harden]="every step passed"
+  else
+    fail harden "scripts/harden.sh failed (its last lines say which step)"
+  fi
+else
+  summary[harden]="left out (SORVANE_HARDEN=0)"
+fi
+
 step "done"
 echo "test: linux: ${summary[linux]}"
 echo "test: mingw: ${summary[mingw]}"
+echo "test: harden: ${summary[harden]}"
 echo "test: took $((SECONDS - started)) s"
 echo "total: $passed_total passed, $failed_total failed"
 exit $status
