@@ -84,7 +84,8 @@ if [ "${SORVANE_HARDEN:-1}" != 0 ]; then
   if bash scripts/harden.sh; then
     summary[harden]="every step passed"
   else
-    fail harden "scripts/harden.sh failed (its last lines say which step)"
+    summary[harden]="failed (the harden: lines above say which step)"
+    fail harden "scripts/harden.sh failed"
   fi
 else
   summary[harden]="left out (SORVANE_HARDEN=0)"
