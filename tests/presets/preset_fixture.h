@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <random>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -124,10 +125,13 @@ template <class Effect>
 class ScratchFolder {
  public:
   explicit ScratchFolder(const PresetProduct& product) {
+    // ctest runs test processes side by side and sanitizers place objects at
+    // the same addresses in each, so the name takes entropy from the system.
     static std::atomic<int> counter{0};
+    static const unsigned long long processTag = (static_cast<unsigned long long>(std::random_device{}()) << 32) |
+                                                 std::random_device{}();
     root = fs::temp_directory_path() /
-           ("sorvane-presets-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            std::to_string(reinterpret_cast<uintptr_t>(this) & 0xFFFFFF) + "-" + std::to_string(counter++));
+           ("sorvane-presets-" + std::to_string(processTag) + "-" + std::to_string(counter++));
     char relative[kFolderPathField];
     toNativeSeparators(product.presetFolder, relative, sizeof(relative));
     presets = root / relative;
