@@ -1,22 +1,9 @@
 #include <dlfcn.h>
 
-#include <utility>
 
 #include "platform/library.h"
 
 namespace sorvane::platform {
-
-Library::~Library() { unload(); }
-
-Library::Library(Library&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-
-Library& Library::operator=(Library&& other) noexcept {
-  if (this != &other) {
-    unload();
-    handle_ = std::exchange(other.handle_, nullptr);
-  }
-  return *this;
-}
 
 Library Library::load(const std::string& path, std::string& error) {
   // dlopen searches the library path for a bare name; a host means the file.

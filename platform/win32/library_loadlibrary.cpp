@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <utility>
 
 #include "platform/library.h"
 
@@ -22,18 +21,6 @@ std::string lastErrorText() {
 }
 
 }  // namespace
-
-Library::~Library() { unload(); }
-
-Library::Library(Library&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-
-Library& Library::operator=(Library&& other) noexcept {
-  if (this != &other) {
-    unload();
-    handle_ = std::exchange(other.handle_, nullptr);
-  }
-  return *this;
-}
 
 Library Library::load(const std::string& path, std::string& error) {
   // No dialog boxes from the loader when a dependency is missing.
