@@ -57,7 +57,7 @@ constexpr int switchInterval(float value, const std::array<float, Count>& bounds
 // Abstract root of every band. Virtual slots in this order: destructor,
 // setSampleRate, reset, process.
 class CommonBase {
-public:
+ public:
   virtual ~CommonBase();
   virtual void setSampleRate(float rate);
   virtual void reset();
@@ -65,12 +65,12 @@ public:
 
   float sampleRate() const { return sampleRate_; }
 
-protected:
+ protected:
   float sampleRate_ = 44100.0f;  // Hz
 };
 
 class SZBase : public CommonBase {
-public:
+ public:
   // A hook for housekeeping outside the audio path. No band needs one; the
   // slot stays so that every band class has the same virtual table shape.
   virtual void idle();
@@ -114,17 +114,14 @@ struct AnalogTransferFunction {
 // The bilinear transform of both polynomials at the analog function's order,
 // normalised by the transformed a0. Coefficients above that order are 0.
 template <int MaxOrder>
-CoefficientSet<MaxOrder> bilinearTransform(const AnalogTransferFunction<MaxOrder>& analog,
-                                           float sampleRate) {
+CoefficientSet<MaxOrder> bilinearTransform(const AnalogTransferFunction<MaxOrder>& analog, float sampleRate) {
   const double fs = static_cast<double>(sampleRate);
   const int order = analog.order;
   CoefficientSet<MaxOrder> set;
   const double a0 = bilinearCoefficient(analog.denominator.data(), order, 0, fs);
   set.a0 = a0;
-  for (int k = 1; k <= order; ++k)
-    set.a[k - 1] = bilinearCoefficient(analog.denominator.data(), order, k, fs) / a0;
-  for (int k = 0; k <= order; ++k)
-    set.b[k] = bilinearCoefficient(analog.numerator.data(), order, k, fs) / a0;
+  for (int k = 1; k <= order; ++k) set.a[k - 1] = bilinearCoefficient(analog.denominator.data(), order, k, fs) / a0;
+  for (int k = 0; k <= order; ++k) set.b[k] = bilinearCoefficient(analog.numerator.data(), order, k, fs) / a0;
   return set;
 }
 
@@ -190,7 +187,7 @@ class Band : public SZBase {
   static_assert(N >= 1 && N <= 8);
   static_assert(ParameterCount >= 1);
 
-public:
+ public:
   static constexpr int kOrder = N;
   static constexpr int kParameterCount = ParameterCount;
   static constexpr bool kHasOutputGain = HasOutputGain;
@@ -243,13 +240,11 @@ public:
 
   // Out-of-range fields are ignored.
   void setParameterValue(int field, float value) {
-    if (field >= 0 && field < ParameterCount)
-      parameters_[field].store(value, std::memory_order_relaxed);
+    if (field >= 0 && field < ParameterCount) parameters_[field].store(value, std::memory_order_relaxed);
   }
   // 0 for an out-of-range field.
   float parameterValue(int field) const {
-    if (field >= 0 && field < ParameterCount)
-      return parameters_[field].load(std::memory_order_relaxed);
+    if (field >= 0 && field < ParameterCount) return parameters_[field].load(std::memory_order_relaxed);
     return 0.0f;
   }
 
@@ -290,10 +285,9 @@ public:
     return set;
   }
 
-protected:
+ protected:
   explicit Band(const std::array<float, ParameterCount>& defaults) {
-    for (int i = 0; i < ParameterCount; ++i)
-      parameters_[i].store(defaults[i], std::memory_order_relaxed);
+    for (int i = 0; i < ParameterCount; ++i) parameters_[i].store(defaults[i], std::memory_order_relaxed);
     if constexpr (HasOutputGain) outputGain_ = 1.0;
     Band::reset();
     sampleRate_ = 44100.0f;
@@ -332,7 +326,7 @@ protected:
     if (!valid_) valid_ = true;
   }
 
-private:
+ private:
   friend struct BandBlockAccess;
   struct NoOutputGain {};
 
@@ -350,11 +344,11 @@ private:
   [[no_unique_address]] std::conditional_t<HasOutputGain, double, NoOutputGain> outputGain_{};
   FilterSection<N> current_{};
   FilterSection<N> previous_{};
-  bool valid_ = false;         // current coefficients complete
-  double heldOutput_ = 0.0;    // last output of the current filter
-  std::int16_t crossfadeCounter_ = 0;  // samples since the last update
-  bool firstUpdate_ = true;    // next update seeds the previous set
-  std::int32_t crossfadeLength_ = 512;     // samples
+  bool valid_ = false;                      // current coefficients complete
+  double heldOutput_ = 0.0;                 // last output of the current filter
+  std::int16_t crossfadeCounter_ = 0;       // samples since the last update
+  bool firstUpdate_ = true;                 // next update seeds the previous set
+  std::int32_t crossfadeLength_ = 512;      // samples
   double crossfadeLengthAsDouble_ = 512.0;  // the same, for t
 };
 

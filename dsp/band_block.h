@@ -44,9 +44,7 @@ struct Lanes2 {
 
   static Lanes2 of(double left, double right) { return {_mm_set_pd(right, left)}; }
   static Lanes2 both(double value) { return {_mm_set1_pd(value)}; }
-  static Lanes2 load(const double* left, const double* right) {
-    return {_mm_loadh_pd(_mm_load_sd(left), right)};
-  }
+  static Lanes2 load(const double* left, const double* right) { return {_mm_loadh_pd(_mm_load_sd(left), right)}; }
   static Lanes2 load(const float* left, const float* right) {
     return {_mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(left), _mm_load_ss(right)))};
   }
@@ -109,12 +107,14 @@ inline Lanes2 runRecursion(SectionLanes<N>& s, Lanes2 input) {
   [&]<int... I>(std::integer_sequence<int, I...>) {
     ((acc = acc + s.b[I + 1] * s.x[I]), ...);
     ((acc = acc - s.a[I] * s.y[I]), ...);
-  }(std::make_integer_sequence<int, N>{});
+  }
+  (std::make_integer_sequence<int, N>{});
   acc = acc - guard;
   const Lanes2 remembered = acc + guard;
   [&]<int... I>(std::integer_sequence<int, I...>) {
     ((s.x[N - 1 - I] = s.x[N - 2 - I], s.y[N - 1 - I] = s.y[N - 2 - I]), ...);
-  }(std::make_integer_sequence<int, N - 1>{});
+  }
+  (std::make_integer_sequence<int, N - 1>{});
   s.x[0] = input;
   s.y[0] = remembered;
   return acc;
@@ -127,13 +127,13 @@ struct BandLanes {
   SectionLanes<N> current;
   SectionLanes<N> previous;
   Lanes2 outputGain;
-  Lanes2 crossfadeLength;       // as doubles, for t
-  Lanes2 inverseLength;         // 1 / crossfadeLength, exact when lengthIsPowerOfTwo
+  Lanes2 crossfadeLength;  // as doubles, for t
+  Lanes2 inverseLength;    // 1 / crossfadeLength, exact when lengthIsPowerOfTwo
   bool lengthIsPowerOfTwo = false;
-  std::int32_t length = 0;      // samples
-  std::int32_t counter = 0;     // samples since the last update
-  bool fading = false;          // counter < length for the whole of a span
-  bool tracked = false;         // ran at least one sample after its crossfade
+  std::int32_t length = 0;   // samples
+  std::int32_t counter = 0;  // samples since the last update
+  bool fading = false;       // counter < length for the whole of a span
+  bool tracked = false;      // ran at least one sample after its crossfade
 
   // One sample of Band::process on both lanes. A fading pair runs both
   // filters and mixes them; a settled one runs the current filter only.
@@ -187,8 +187,7 @@ struct BandBlockAccess {
   // one sample leaves its previous set equal to its current one, as the
   // per-sample path copies it on every such sample.
   template <int N, int P, bool G>
-  static void store(const BandLanes<N, G>& lanes, int counterAtLoad, Band<N, P, G>& left,
-                    Band<N, P, G>& right) {
+  static void store(const BandLanes<N, G>& lanes, int counterAtLoad, Band<N, P, G>& left, Band<N, P, G>& right) {
     storeHistory(lanes.current, left.current_, right.current_);
     left.heldOutput_ = left.current_.y[0];
     right.heldOutput_ = right.current_.y[0];
@@ -272,7 +271,8 @@ template <class... BandTypes>
 bool canRunAsPairs(const std::tuple<BandTypes...>& left, const std::tuple<BandTypes...>& right) {
   return [&]<std::size_t... I>(std::index_sequence<I...>) {
     return (BandBlockAccess::canRunAsPair(std::get<I>(left), std::get<I>(right)) && ...);
-  }(std::index_sequence_for<BandTypes...>{});
+  }
+  (std::index_sequence_for<BandTypes...>{});
 }
 
 namespace detail {
@@ -301,7 +301,8 @@ void processPairs(std::tuple<BandTypes...>& left, std::tuple<BandTypes...>& righ
   Chain chain;
   [&]<std::size_t... I>(std::index_sequence<I...>) {
     (BandBlockAccess::load(std::get<I>(chain), std::get<I>(left), std::get<I>(right)), ...);
-  }(indices);
+  }
+  (indices);
   const auto countersAtLoad = std::apply([](const auto&... band) { return std::array{band.counter...}; }, chain);
 
   // Spans in which no pair starts or ends a crossfade.
@@ -332,7 +333,8 @@ void processPairs(std::tuple<BandTypes...>& left, std::tuple<BandTypes...>& righ
 
   [&]<std::size_t... I>(std::index_sequence<I...>) {
     (BandBlockAccess::store(std::get<I>(chain), countersAtLoad[I], std::get<I>(left), std::get<I>(right)), ...);
-  }(indices);
+  }
+  (indices);
 }
 
 }  // namespace sorvane::dsp

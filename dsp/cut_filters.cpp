@@ -19,8 +19,8 @@ namespace {
 // Ladder components: L = inductance base * L factor, C1 and C2 =
 // capacitance base * their factors; factors per rate class S1..S4.
 struct LadderPosition {
-  double inductanceBase;   // H
-  double capacitanceBase;  // F
+  double inductanceBase;                         // H
+  double capacitanceBase;                        // F
   std::array<std::array<double, 3>, 4> factors;  // {L, C1, C2} per rate class
 };
 
@@ -105,8 +105,8 @@ namespace pallido {
 namespace {
 
 struct ActiveLowPassPosition {
-  std::array<double, 3> resistanceBase;              // R1, R2, R3 in ohms
-  std::array<std::array<double, 3>, 4> factors;      // f1, f2, f3 per rate class
+  std::array<double, 3> resistanceBase;          // R1, R2, R3 in ohms
+  std::array<std::array<double, 3>, 4> factors;  // f1, f2, f3 per rate class
 };
 
 constexpr std::array<ActiveLowPassPosition, 5> kHighCutPositions{{
@@ -130,7 +130,7 @@ constexpr std::array<std::array<double, 3>, 5> kLowCutResistances{{
     {2700.0, 4300.0, 7500.0},
 }};
 
-constexpr double kLowCutC1 = 1.5e-7;        // F, three equal capacitors
+constexpr double kLowCutC1 = 1.5e-7;          // F, three equal capacitors
 constexpr double kLowCutC1Cubed = 3.375e-21;  // kLowCutC1^3, exact
 
 }  // namespace

@@ -20,10 +20,10 @@ namespace sorvane::dsp {
 
 // Shared record and operations of every cut filter.
 class CutFilterBand : public Band<3, 1, true> {
-public:
+ public:
   static constexpr int kFrequency = 0;
 
-protected:
+ protected:
   CutFilterBand() : Band({0.0f}) {}
 };
 
@@ -31,7 +31,7 @@ protected:
 // makes a class of its own.
 template <CoefficientSet<3> (*Compute)(float frequency, float sampleRate)>
 class CutFilter : public CutFilterBand {
-public:
+ public:
   void calculateCoefficients() {
     updateCoefficients([this] { return Compute(parameterValue(kFrequency), sampleRate_); });
   }

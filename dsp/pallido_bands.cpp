@@ -104,8 +104,7 @@ std::array<double, 4> lowShelfDenominator(double ra, double rb, const ShelfCapac
 }
 
 template <typename Denominator>
-AnalogTransferFunction<3> mirroredStage(Denominator denominator, float position, const ShelfCapacitors& c,
-                                        bool peak) {
+AnalogTransferFunction<3> mirroredStage(Denominator denominator, float position, const ShelfCapacitors& c, bool peak) {
   const PotentiometerHalves pot = potentiometerHalves(position);
   AnalogTransferFunction<3> analog;
   analog.order = peak ? 3 : 2;
@@ -134,32 +133,32 @@ struct MidPosition {
 constexpr MidPosition highMid(double cm, double x, PerRateClass k) { return {cm, k, x, k, 0.0}; }
 
 constexpr std::array<MidPosition, 10> kHighMidPositions{{
-    highMid(1.5e-8, 0.76, {0.99, 0.99, 0.992, 0.992}),      // 1.5 kHz
-    highMid(1e-8, 0.76, {1.008, 1.008, 1.01, 1.01}),        // 1.8 kHz
-    highMid(6.8e-9, 0.76, {0.998, 0.998, 1.004, 1.004}),    // 2.2 kHz
-    highMid(6.8e-9, 0.5, {0.998, 1.0, 1.004, 1.004}),       // 2.7 kHz
-    highMid(4.7e-9, 0.5, {0.974, 0.978, 0.988, 0.99}),      // 3.3 kHz
-    highMid(3.3e-9, 0.5, {0.98, 0.982, 0.998, 1.0}),        // 3.9 kHz
-    highMid(3.9e-9, 0.3, {0.954, 0.962, 0.982, 0.984}),     // 4.7 kHz
-    highMid(2.7e-9, 0.3, {0.944, 0.952, 0.984, 0.986}),     // 5.6 kHz
-    highMid(2.7e-9, 0.2, {0.926, 0.938, 0.986, 0.988}),     // 6.8 kHz
-    highMid(1.8e-9, 0.2, {0.902, 0.922, 0.992, 0.996}),     // 8.2 kHz
+    highMid(1.5e-8, 0.76, {0.99, 0.99, 0.992, 0.992}),    // 1.5 kHz
+    highMid(1e-8, 0.76, {1.008, 1.008, 1.01, 1.01}),      // 1.8 kHz
+    highMid(6.8e-9, 0.76, {0.998, 0.998, 1.004, 1.004}),  // 2.2 kHz
+    highMid(6.8e-9, 0.5, {0.998, 1.0, 1.004, 1.004}),     // 2.7 kHz
+    highMid(4.7e-9, 0.5, {0.974, 0.978, 0.988, 0.99}),    // 3.3 kHz
+    highMid(3.3e-9, 0.5, {0.98, 0.982, 0.998, 1.0}),      // 3.9 kHz
+    highMid(3.9e-9, 0.3, {0.954, 0.962, 0.982, 0.984}),   // 4.7 kHz
+    highMid(2.7e-9, 0.3, {0.944, 0.952, 0.984, 0.986}),   // 5.6 kHz
+    highMid(2.7e-9, 0.2, {0.926, 0.938, 0.986, 0.988}),   // 6.8 kHz
+    highMid(1.8e-9, 0.2, {0.902, 0.922, 0.992, 0.996}),   // 8.2 kHz
 }};
 
 constexpr PerRateClass kLowMidK{1.024, 1.024, 1.026, 1.026};
 constexpr PerRateClass kLowMidKPrime{1.006, 1.006, 1.008, 1.008};
 
 constexpr std::array<MidPosition, 10> kLowMidPositions{{
-    {1.004e-7, kUnchanged, 5.1204, kUnchanged, 3000.0},     // 220 Hz
-    {6.8136e-8, kUnchanged, 5.1102, kUnchanged, 3000.0},    // 270 Hz
-    {4.653e-8, kUnchanged, 5.049, kUnchanged, 3000.0},      // 330 Hz
-    {4.7094e-8, kUnchanged, 3.507, kUnchanged, 3300.0},     // 390 Hz
-    {3.3e-8, kUnchanged, 3.5, kUnchanged, 3300.0},          // 470 Hz
-    {2.2e-8, kLowMidK, 3.5, kLowMidK, 3300.0},              // 560 Hz
-    {2.63262e-8, kUnchanged, 2.0706, kUnchanged, 3300.0},   // 680 Hz
-    {1.77e-8, kLowMidKPrime, 2.1, kUnchanged, 3300.0},      // 820 Hz
-    {1.81902e-8, kUnchanged, 1.3916, kUnchanged, 3600.0},   // 1 kHz
-    {1.23952e-8, kUnchanged, 1.4224, kUnchanged, 3600.0},   // 1.2 kHz
+    {1.004e-7, kUnchanged, 5.1204, kUnchanged, 3000.0},    // 220 Hz
+    {6.8136e-8, kUnchanged, 5.1102, kUnchanged, 3000.0},   // 270 Hz
+    {4.653e-8, kUnchanged, 5.049, kUnchanged, 3000.0},     // 330 Hz
+    {4.7094e-8, kUnchanged, 3.507, kUnchanged, 3300.0},    // 390 Hz
+    {3.3e-8, kUnchanged, 3.5, kUnchanged, 3300.0},         // 470 Hz
+    {2.2e-8, kLowMidK, 3.5, kLowMidK, 3300.0},             // 560 Hz
+    {2.63262e-8, kUnchanged, 2.0706, kUnchanged, 3300.0},  // 680 Hz
+    {1.77e-8, kLowMidKPrime, 2.1, kUnchanged, 3300.0},     // 820 Hz
+    {1.81902e-8, kUnchanged, 1.3916, kUnchanged, 3600.0},  // 1 kHz
+    {1.23952e-8, kUnchanged, 1.4224, kUnchanged, 3600.0},  // 1.2 kHz
 }};
 
 struct BandwidthSetting {
@@ -241,8 +240,7 @@ std::optional<ShelfCapacitors> lowShelfCapacitors(float frequency) {
   return switchPosition(switchInterval(frequency, kShelfBounds), kLowShelfPositions);
 }
 
-std::optional<AnalogTransferFunction<3>> highShelfCircuit(float frequency, float peak, float gain,
-                                                           float sampleRate) {
+std::optional<AnalogTransferFunction<3>> highShelfCircuit(float frequency, float peak, float gain, float sampleRate) {
   const std::optional<ShelfCapacitors> c = highShelfCapacitors(frequency, sampleRate);
   if (!c) return std::nullopt;
   return mirroredStage(highShelfDenominator, gainTaper(gain, kHighShelfGainTaper), *c, peakSwitchOn(peak));

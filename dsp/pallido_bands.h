@@ -72,8 +72,7 @@ bool peakSwitchOn(float peak);
 
 // A(s) and B(s) of the stage; the order is 3 with the peak switch on and 2
 // without. Nothing at the off position.
-std::optional<AnalogTransferFunction<3>> highShelfCircuit(float frequency, float peak, float gain,
-                                                           float sampleRate);
+std::optional<AnalogTransferFunction<3>> highShelfCircuit(float frequency, float peak, float gain, float sampleRate);
 std::optional<AnalogTransferFunction<3>> lowShelfCircuit(float frequency, float peak, float gain);
 
 CoefficientSet<3> computeHighShelf(float frequency, float peak, float gain, float sampleRate);
@@ -82,31 +81,29 @@ CoefficientSet<3> computeLowShelf(float frequency, float peak, float gain, float
 // Record and operations shared by both shelves: one implementation of the
 // virtual slots; the classes differ only in calculateCoefficients.
 class ShelfBand : public Band<3, 3, true> {
-public:
+ public:
   static constexpr int kFrequency = 0;
   static constexpr int kPeak = 1;
   static constexpr int kGain = 2;
 
-protected:
+ protected:
   ShelfBand() : Band({0.0f, 0.0f, 0.5f}) {}
 };
 
 class HighShelf : public ShelfBand {
-public:
+ public:
   void calculateCoefficients() {
     updateCoefficients([this] {
-      return computeHighShelf(parameterValue(kFrequency), parameterValue(kPeak), parameterValue(kGain),
-                              sampleRate_);
+      return computeHighShelf(parameterValue(kFrequency), parameterValue(kPeak), parameterValue(kGain), sampleRate_);
     });
   }
 };
 
 class LowShelf : public ShelfBand {
-public:
+ public:
   void calculateCoefficients() {
     updateCoefficients([this] {
-      return computeLowShelf(parameterValue(kFrequency), parameterValue(kPeak), parameterValue(kGain),
-                             sampleRate_);
+      return computeLowShelf(parameterValue(kFrequency), parameterValue(kPeak), parameterValue(kGain), sampleRate_);
     });
   }
 };
@@ -153,17 +150,17 @@ CoefficientSet<2> computeLowMid(float frequency, float q, float gain, float samp
 
 // Record and operations shared by both mids.
 class MidBand : public Band<2, 3, false> {
-public:
+ public:
   static constexpr int kFrequency = 0;
   static constexpr int kQ = 1;
   static constexpr int kGain = 2;
 
-protected:
+ protected:
   MidBand() : Band({0.0f, 0.0f, 0.5f}) {}
 };
 
 class HighMid : public MidBand {
-public:
+ public:
   void calculateCoefficients() {
     updateCoefficients([this] {
       return computeHighMid(parameterValue(kFrequency), parameterValue(kQ), parameterValue(kGain), sampleRate_);
@@ -172,7 +169,7 @@ public:
 };
 
 class LowMid : public MidBand {
-public:
+ public:
   void calculateCoefficients() {
     updateCoefficients([this] {
       return computeLowMid(parameterValue(kFrequency), parameterValue(kQ), parameterValue(kGain), sampleRate_);

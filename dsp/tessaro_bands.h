@@ -47,8 +47,8 @@ enum class ShelfCase { Bypass, TrebleOnly, BassOnly, Both };
 
 struct ShelfComponents {
   ShelfCase circuitCase = ShelfCase::Bypass;
-  double ct = 0.0;  // F
-  double cb = 0.0;  // F
+  double ct = 0.0;              // F
+  double cb = 0.0;              // F
   double rt1 = 0.0, rt2 = 0.0;  // treble potentiometer halves, ohms
   double rb1 = 0.0, rb2 = 0.0;  // bass potentiometer halves, ohms
 };
@@ -62,7 +62,7 @@ CoefficientSet<4> computeHighLow(float highFrequency, float highGain, float lowF
                                  float sampleRate);
 
 class HighLow : public Band<4, 4, false> {
-public:
+ public:
   static constexpr int kHighFrequency = 0;
   static constexpr int kHighGain = 1;
   static constexpr int kLowFrequency = 2;
@@ -93,9 +93,9 @@ public:
 
 struct MidComponents {
   bool active = false;
-  double cm = 0.0;  // F
-  double x = 0.0;   // inductance of the resonant branch
-  double rq = 0.0;  // ohms
+  double cm = 0.0;            // F
+  double x = 0.0;             // inductance of the resonant branch
+  double rq = 0.0;            // ohms
   double ra = 0.0, rb = 0.0;  // potentiometer halves, ohms
 };
 
@@ -106,7 +106,7 @@ std::optional<AnalogTransferFunction<2>> midCircuit(const MidComponents& compone
 CoefficientSet<2> computeMid(float frequency, float q, float gain, float sampleRate);
 
 class Mid : public Band<2, 3, false> {
-public:
+ public:
   static constexpr int kFrequency = 0;
   static constexpr int kQ = 1;
   static constexpr int kGain = 2;

@@ -40,6 +40,6 @@ class AEffEditor {
   virtual void setParameter(VstInt32, float) {}
 
  protected:
-  AudioEffect* effect;          // not owned
+  AudioEffect* effect;           // not owned
   void* systemWindow = nullptr;  // the host's parent window while open
 };

@@ -6,9 +6,7 @@
 
 namespace sorvane {
 
-CBitmap::CBitmap(const CResourceDescription& description) : description_(description) {
-  loadFromResource(description);
-}
+CBitmap::CBitmap(const CResourceDescription& description) : description_(description) { loadFromResource(description); }
 
 CBitmap::CBitmap(std::span<const std::uint8_t> pngBytes) : description_(0) { loadFromPng(pngBytes); }
 
@@ -68,7 +66,8 @@ void CBitmap::drawTransparent(CDrawContext* context, const CRect& rect, const CP
 
 void CBitmap::drawAlphaBlend(CDrawContext* context, const CRect& rect, const CPoint& offset, unsigned char alpha) {
   if (!pixels_ || context == nullptr) return;
-  if (auto* device = context->device()) device->blendPixels(*pixels_, context->toDevice(rect), offset.x, offset.y, alpha);
+  if (auto* device = context->device())
+    device->blendPixels(*pixels_, context->toDevice(rect), offset.x, offset.y, alpha);
 }
 
 }  // namespace sorvane

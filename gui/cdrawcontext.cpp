@@ -85,7 +85,7 @@ void CDrawContext::applyClip() {
 
 void CDrawContext::drawString(const char* string, const CRect& rect, CHoriTxtAlign align) {
   if (!device() || string == nullptr || *string == '\0') return;
-  auto a = align == kLeftText ? platform::TextAlign::Left
+  auto a = align == kLeftText    ? platform::TextAlign::Left
            : align == kRightText ? platform::TextAlign::Right
                                  : platform::TextAlign::Center;
   device_->drawText(string, toDevice(rect), a, font_->request(), font_->deviceFont(), deviceColor(fontColor_));

@@ -35,13 +35,13 @@ class CFontDesc : public CBaseObject {
 };
 
 // Process-wide standard fonts, all plain.
-extern CFontDesc* const kSystemFont;          // "Arial" 12
-extern CFontDesc* const kNormalFontVeryBig;   // "Arial" 18
-extern CFontDesc* const kNormalFontBig;       // "Arial" 14
-extern CFontDesc* const kNormalFont;          // "Arial" 12
-extern CFontDesc* const kNormalFontSmall;     // "Arial" 11
-extern CFontDesc* const kNormalFontSmaller;   // "Arial" 10
-extern CFontDesc* const kNormalFontVerySmall; // "Arial" 9
-extern CFontDesc* const kSymbolFont;          // "Symbol" 13
+extern CFontDesc* const kSystemFont;           // "Arial" 12
+extern CFontDesc* const kNormalFontVeryBig;    // "Arial" 18
+extern CFontDesc* const kNormalFontBig;        // "Arial" 14
+extern CFontDesc* const kNormalFont;           // "Arial" 12
+extern CFontDesc* const kNormalFontSmall;      // "Arial" 11
+extern CFontDesc* const kNormalFontSmaller;    // "Arial" 10
+extern CFontDesc* const kNormalFontVerySmall;  // "Arial" 9
+extern CFontDesc* const kSymbolFont;           // "Symbol" 13
 
 }  // namespace sorvane

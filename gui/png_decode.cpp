@@ -2,8 +2,8 @@
 
 #include <png.h>
 
-#include <csetjmp>
 #include <algorithm>
+#include <csetjmp>
 #include <cstring>
 #include <vector>
 

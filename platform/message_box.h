@@ -12,8 +12,7 @@ class MessageBoxService {
  public:
   virtual ~MessageBoxService() = default;
   // No icon. The first button is the default one.
-  virtual MessageAnswer show(void* ownerWindow, const char* text, const char* caption,
-                             MessageButtons buttons) = 0;
+  virtual MessageAnswer show(void* ownerWindow, const char* text, const char* caption, MessageButtons buttons) = 0;
 };
 
 // The system's message box (on systems without one, the text goes to the

@@ -10,8 +10,8 @@ namespace {
 
 AudioEffect* effectOf(AEffect* e) { return e ? static_cast<AudioEffect*>(e->object) : nullptr; }
 
-VstIntPtr VSTCALLBACK dispatchEffClass(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                       void* ptr, float opt) {
+VstIntPtr VSTCALLBACK dispatchEffClass(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                       float opt) {
   AudioEffect* effect = effectOf(e);
   if (!effect) return 0;
   if (opcode == effClose) {
@@ -29,8 +29,7 @@ void VSTCALLBACK processReplacingClass(AEffect* e, float** inputs, float** outpu
   if (AudioEffect* effect = effectOf(e)) effect->processReplacing(inputs, outputs, frames);
 }
 
-void VSTCALLBACK processDoubleReplacingClass(AEffect* e, double** inputs, double** outputs,
-                                             VstInt32 frames) {
+void VSTCALLBACK processDoubleReplacingClass(AEffect* e, double** inputs, double** outputs, VstInt32 frames) {
   if (AudioEffect* effect = effectOf(e)) effect->processDoubleReplacing(inputs, outputs, frames);
 }
 

@@ -77,8 +77,7 @@ class AudioEffect {
   AEffEditor* getEditor() const { return editor; }
 
  protected:
-  VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                     float opt = 0.0f);
+  VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
   void setFlag(VstInt32 flag, bool state);
 
   audioMasterCallback audioMaster;

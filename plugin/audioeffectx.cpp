@@ -7,9 +7,7 @@ bool AudioEffectX::endEdit(VstInt32 index) { return callHost(audioMasterEndEdit,
 bool AudioEffectX::updateDisplay() { return callHost(audioMasterUpdateDisplay) != 0; }
 bool AudioEffectX::ioChanged() { return callHost(audioMasterIOChanged) != 0; }
 
-VstInt32 AudioEffectX::getPlugCategory() {
-  return (cEffect.flags & effFlagsIsSynth) ? 2 : kPlugCategUnknown;
-}
+VstInt32 AudioEffectX::getPlugCategory() { return (cEffect.flags & effFlagsIsSynth) ? 2 : kPlugCategUnknown; }
 
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   char* text = static_cast<char*>(ptr);

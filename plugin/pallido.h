@@ -6,10 +6,10 @@
 
 #include "dsp/cut_filters.h"
 #include "dsp/pallido_bands.h"
+#include "platform/resources.h"
 #include "plugin/parameters.h"
 #include "plugin/sorvane.h"
 #include "plugin/vst/aeffect.h"
-#include "platform/resources.h"
 #include "presets/product_presets.h"
 
 namespace pallido {
@@ -25,7 +25,9 @@ struct Product {
   static constexpr const char* kEffectName = "Sorvane Pallido";
   static constexpr const char* kProductString = "Sorvane Pallido Ver.1.0.0";
   // Chain order: the order of processing, of coefficient updates and of the dirty flags.
-  using Bands = std::tuple<sorvane::dsp::pallido::HighCut, sorvane::dsp::pallido::HighShelf, sorvane::dsp::pallido::HighMid, sorvane::dsp::pallido::LowMid, sorvane::dsp::pallido::LowShelf, sorvane::dsp::pallido::LowCut>;
+  using Bands =
+      std::tuple<sorvane::dsp::pallido::HighCut, sorvane::dsp::pallido::HighShelf, sorvane::dsp::pallido::HighMid,
+                 sorvane::dsp::pallido::LowMid, sorvane::dsp::pallido::LowShelf, sorvane::dsp::pallido::LowCut>;
   static const sorvane::ParameterInfo kParameters[kParameterCount];
   static const sorvane::PresetProduct& presets() { return kPresetProduct; }
   static void buildFolderPaths(char (&manual)[260], char (&preset)[260]);

@@ -103,9 +103,7 @@ class Sorvane : public AudioEffectX {
   void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) override;
 
   void setParameter(VstInt32 index, float value) override;
-  float getParameter(VstInt32 index) override {
-    return validIndex(index) ? paramValue[index] : 0.0f;
-  }
+  float getParameter(VstInt32 index) override { return validIndex(index) ? paramValue[index] : 0.0f; }
 
   void setProgram(VstInt32 program) override;
   void setProgramName(char* name) override;
@@ -174,8 +172,8 @@ class Sorvane : public AudioEffectX {
   void processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
   // frames samples with no update check among them.
   template <class Sample>
-  void processSpan(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR, VstInt32 frames,
-                   double phase, double gain);
+  void processSpan(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR, VstInt32 frames, double phase,
+                   double gain);
   friend struct ChainAccess<Product>;
 
   Bank bank;

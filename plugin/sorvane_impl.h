@@ -12,8 +12,7 @@
 namespace sorvane {
 
 template <class Product>
-Sorvane<Product>::Sorvane(audioMasterCallback audioMaster)
-    : AudioEffectX(audioMaster, kProgramCount, kParameterCount) {
+Sorvane<Product>::Sorvane(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kProgramCount, kParameterCount) {
   setNumInputs(2);
   setNumOutputs(2);
   setUniqueID(Product::kUniqueId);
@@ -116,8 +115,8 @@ void Sorvane<Product>::processBlock(Sample** inputs, Sample** outputs, VstInt32 
 
 template <class Product>
 template <class Sample>
-void Sorvane<Product>::processSpan(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR,
-                                   VstInt32 frames, double phase, double gain) {
+void Sorvane<Product>::processSpan(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR, VstInt32 frames,
+                                   double phase, double gain) {
   if (dsp::canRunAsPairs(left, right)) {
     const dsp::Lanes2 phase2 = dsp::Lanes2::both(phase), gain2 = dsp::Lanes2::both(gain);
     dsp::processPairs(

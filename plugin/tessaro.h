@@ -5,10 +5,10 @@
 
 #include "dsp/cut_filters.h"
 #include "dsp/tessaro_bands.h"
+#include "platform/resources.h"
 #include "plugin/parameters.h"
 #include "plugin/sorvane.h"
 #include "plugin/vst/aeffect.h"
-#include "platform/resources.h"
 #include "presets/product_presets.h"
 
 namespace tessaro {
@@ -24,7 +24,8 @@ struct Product {
   static constexpr const char* kEffectName = "Sorvane Tessaro";
   static constexpr const char* kProductString = "Sorvane Tessaro Ver.1.0.0";
   // Chain order: the order of processing, of coefficient updates and of the dirty flags.
-  using Bands = std::tuple<sorvane::dsp::tessaro::HighCut, sorvane::dsp::tessaro::HighLow, sorvane::dsp::tessaro::Mid, sorvane::dsp::tessaro::LowCut>;
+  using Bands = std::tuple<sorvane::dsp::tessaro::HighCut, sorvane::dsp::tessaro::HighLow, sorvane::dsp::tessaro::Mid,
+                           sorvane::dsp::tessaro::LowCut>;
   static const sorvane::ParameterInfo kParameters[kParameterCount];
   static const sorvane::PresetProduct& presets() { return kPresetProduct; }
   static void buildFolderPaths(char (&manual)[260], char (&preset)[260]);

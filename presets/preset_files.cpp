@@ -74,8 +74,7 @@ void loadFailureText(const PresetProduct& product, LoadFailure failure, char* ou
       std::snprintf(out, outSize, "Error! Cannot load the preset, the file is either incompatible or broken.");
       break;
     case LoadFailure::BrokenBank:
-      std::snprintf(out, outSize,
-                    "Error! Cannot load the preset bank, the file is either incompatible or broken.");
+      std::snprintf(out, outSize, "Error! Cannot load the preset bank, the file is either incompatible or broken.");
       break;
     case LoadFailure::NewerPreset:
     case LoadFailure::NewerBank:

@@ -147,13 +147,11 @@ class PresetFiles {
     Record record;
     std::memset(&record, 0, sizeof(record));
     size_t size = 0;
-    if (!files::usablePath(path) ||
-        files::readStart(path, &record, sizeof(record), size) != files::ReadResult::Read)
+    if (!files::usablePath(path) || files::readStart(path, &record, sizeof(record), size) != files::ReadResult::Read)
       return false;
 
-    const bool loaded = checkHeader(record.magic, record.version, size, sizeof(record),
-                                    product.presetMagic, LoadFailure::BrokenPreset,
-                                    LoadFailure::NewerPreset);
+    const bool loaded = checkHeader(record.magic, record.version, size, sizeof(record), product.presetMagic,
+                                    LoadFailure::BrokenPreset, LoadFailure::NewerPreset);
     if (loaded) {
       char name[kProgramNameMax + 1] = {};
       std::memcpy(name, record.name, boundedLength(record.name, kProgramNameMax));
@@ -198,8 +196,7 @@ class PresetFiles {
     Bank& image = scratchBank;
     std::memset(&image, 0, sizeof(image));
     size_t size = 0;
-    if (!files::usablePath(path) ||
-        files::readStart(path, &image, sizeof(image), size) != files::ReadResult::Read)
+    if (!files::usablePath(path) || files::readStart(path, &image, sizeof(image), size) != files::ReadResult::Read)
       return false;
 
     const bool loaded = checkHeader(image.magic, image.version, size, sizeof(image), product.bankMagic,
@@ -302,8 +299,8 @@ class PresetFiles {
 
   // Magic, then version, then length: a file cut short after a valid header
   // is as broken as one with a foreign magic.
-  bool checkHeader(const char (&magic)[6], uint16_t version, size_t size, size_t expected,
-                   const char* expectedMagic, LoadFailure broken, LoadFailure newer) {
+  bool checkHeader(const char (&magic)[6], uint16_t version, size_t size, size_t expected, const char* expectedMagic,
+                   LoadFailure broken, LoadFailure newer) {
     if (size < 8 || std::memcmp(magic, expectedMagic, sizeof(magic)) != 0) return fail(broken);
     if (!EndianSwap::isKnownVersion(version)) return fail(newer);
     if (size < expected) return fail(broken);

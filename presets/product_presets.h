@@ -16,11 +16,11 @@ struct FactoryProgram {
 };
 
 struct PresetProduct {
-  const char* bankMagic;         // five characters, stored with a NUL
+  const char* bankMagic;  // five characters, stored with a NUL
   const char* presetMagic;
-  const char* presetExtension;   // without the dot
+  const char* presetExtension;  // without the dot
   const char* bankExtension;
-  const char* presetFolder;      // below the documents folder, backslash-separated
+  const char* presetFolder;  // below the documents folder, backslash-separated
   int parameterCount;
   int valueSlots;
   const FactoryProgram* factoryPrograms;  // kProgramCount rows

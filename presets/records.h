@@ -8,13 +8,12 @@
 
 namespace sorvane {
 
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
-              "the program store is used as a little-endian byte image");
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the program store is used as a little-endian byte image");
 
 constexpr int kProgramCount = 12;
-constexpr int kProgramNameField = 28;   // bytes, NUL included
-constexpr int kProgramNameMax = 24;     // characters the plug-in writes
-constexpr int kFileNameField = 260;     // bytes, NUL included
+constexpr int kProgramNameField = 28;  // bytes, NUL included
+constexpr int kProgramNameMax = 24;    // characters the plug-in writes
+constexpr int kFileNameField = 260;    // bytes, NUL included
 constexpr uint16_t kRecordVersion = 1;
 
 // One complete parameter set: what a preset file holds.
@@ -31,7 +30,7 @@ template <int ValueSlots>
 struct ProgramSlot {
   uint16_t version;
   uint8_t padding[2];
-  uint32_t activeSide;  // 0 = A live, 1 = B live
+  uint32_t activeSide;               // 0 = A live, 1 = B live
   char fileName[2][kFileNameField];  // per side, relative to the preset folder
   PresetRecord<ValueSlots> side[2];
 

@@ -30,8 +30,7 @@ bool readSmallFile(const std::string& path, std::string& text) {
   if (!file) return false;
   char chunk[4096];
   size_t got;
-  while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0 && text.size() < (1u << 20))
-    text.append(chunk, got);
+  while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0 && text.size() < (1u << 20)) text.append(chunk, got);
   const bool ok = !std::ferror(file);
   std::fclose(file);
   return ok;

@@ -40,8 +40,7 @@ bool readShellWord(const std::string& line, size_t pos, const std::string& home,
     value = line.substr(pos + 1, end - pos - 1);
     return true;
   } else {
-    while (pos < line.size() && !isBlank(line[pos]) && line[pos] != '#' && line[pos] != ';')
-      raw += line[pos++];
+    while (pos < line.size() && !isBlank(line[pos]) && line[pos] != '#' && line[pos] != ';') raw += line[pos++];
   }
 
   size_t start = 0;

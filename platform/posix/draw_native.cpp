@@ -5,9 +5,7 @@
 
 namespace sorvane::platform {
 
-std::unique_ptr<PixelBuffer> createPixelBuffer(int width, int height) {
-  return createMemoryPixelBuffer(width, height);
-}
+std::unique_ptr<PixelBuffer> createPixelBuffer(int width, int height) { return createMemoryPixelBuffer(width, height); }
 
 std::unique_ptr<DrawDevice> createWindowDevice(void* systemContext, void*) {
   if (systemContext == nullptr) return nullptr;

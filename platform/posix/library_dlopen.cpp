@@ -1,6 +1,5 @@
 #include <dlfcn.h>
 
-
 #include "platform/library.h"
 
 namespace sorvane::platform {

@@ -19,8 +19,7 @@ class ScriptedMessageBox final : public MessageBoxService {
     MessageButtons buttons;
   };
 
-  MessageAnswer show(void* ownerWindow, const char* text, const char* caption,
-                     MessageButtons buttons) override {
+  MessageAnswer show(void* ownerWindow, const char* text, const char* caption, MessageButtons buttons) override {
     shown.push_back({ownerWindow, text ? text : "", caption ? caption : "", buttons});
     if (answers.empty()) return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
     const MessageAnswer answer = answers.front();

@@ -164,8 +164,8 @@ class SoftwareDevice final : public DrawDevice {
     DrawRect area = rect.intersect(clip_);
     auto plot = [&](int px, int py, std::uint8_t coverage) {
       if (px < area.left || px >= area.right || py < area.top || py >= area.bottom || coverage == 0) return;
-      blendPixel(target_.row(py) + px * 4, mul255(c.blue, coverage), mul255(c.green, coverage),
-                 mul255(c.red, coverage), coverage);
+      blendPixel(target_.row(py) + px * 4, mul255(c.blue, coverage), mul255(c.green, coverage), mul255(c.red, coverage),
+                 coverage);
     };
     font->render(text, x, baseline, plot);
     if (font->underline()) {

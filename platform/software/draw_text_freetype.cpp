@@ -36,14 +36,20 @@ bool readable(const std::string& path) {
 // SORVANE_FONT_DIR in the environment is tried first.
 std::string findFontFile(int style) {
   static const char* const kDirs[] = {
-      "/usr/share/fonts/truetype/liberation", "/usr/share/fonts/truetype/liberation2",
-      "/usr/share/fonts/liberation",          "/usr/share/fonts/liberation-sans",
-      "/usr/local/share/fonts",               "/usr/share/fonts/TTF",
+      "/usr/share/fonts/truetype/liberation",
+      "/usr/share/fonts/truetype/liberation2",
+      "/usr/share/fonts/liberation",
+      "/usr/share/fonts/liberation-sans",
+      "/usr/local/share/fonts",
+      "/usr/share/fonts/TTF",
   };
   const char* variant = "Regular";
-  if ((style & 3) == 3) variant = "BoldItalic";
-  else if (style & 1) variant = "Bold";
-  else if (style & 2) variant = "Italic";
+  if ((style & 3) == 3)
+    variant = "BoldItalic";
+  else if (style & 1)
+    variant = "Bold";
+  else if (style & 2)
+    variant = "Italic";
   std::vector<std::string> dirs;
   if (const char* env = std::getenv("SORVANE_FONT_DIR")) dirs.emplace_back(env);
   for (const char* d : kDirs) dirs.emplace_back(d);

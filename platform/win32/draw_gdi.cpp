@@ -116,9 +116,10 @@ class GdiFont final : public DeviceFont {
  public:
   explicit GdiFont(const FontRequest& request) {
     bool symbol = request.name == "Symbol";
-    font = CreateFontA(-request.size, 0, 0, 0, (request.style & 1) ? FW_BOLD : FW_NORMAL, (request.style & 2) ? TRUE : FALSE,
-                       (request.style & 4) ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_STRING_PRECIS, CLIP_STROKE_PRECIS,
-                       DEFAULT_QUALITY, VARIABLE_PITCH | (symbol ? FF_DECORATIVE : FF_SWISS), request.name.c_str());
+    font = CreateFontA(-request.size, 0, 0, 0, (request.style & 1) ? FW_BOLD : FW_NORMAL,
+                       (request.style & 2) ? TRUE : FALSE, (request.style & 4) ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_STRING_PRECIS, CLIP_STROKE_PRECIS, DEFAULT_QUALITY,
+                       VARIABLE_PITCH | (symbol ? FF_DECORATIVE : FF_SWISS), request.name.c_str());
   }
   ~GdiFont() override {
     if (font) DeleteObject(font);
@@ -262,7 +263,9 @@ class GdiDevice final : public DrawDevice {
     int oldMode = SetBkMode(dc_, TRANSPARENT);
     RECT r{rect.left, rect.top, rect.right, rect.bottom};
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
-                  (align == TextAlign::Left ? DT_LEFT : align == TextAlign::Right ? DT_RIGHT : DT_CENTER);
+                  (align == TextAlign::Left    ? DT_LEFT
+                   : align == TextAlign::Right ? DT_RIGHT
+                                               : DT_CENTER);
     DrawTextA(dc_, text, -1, &r, format);
     SetBkMode(dc_, oldMode);
     SetTextColor(dc_, oldColor);

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-
 #include "platform/library.h"
 
 namespace sorvane::platform {
@@ -10,8 +9,8 @@ namespace {
 std::string lastErrorText() {
   DWORD code = GetLastError();
   char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                 code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
   std::string result = text != nullptr ? text : "";
   if (text != nullptr) LocalFree(text);
   while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ')) {

@@ -7,8 +7,7 @@ namespace {
 
 class Win32MessageBox final : public MessageBoxService {
  public:
-  MessageAnswer show(void* ownerWindow, const char* text, const char* caption,
-                     MessageButtons buttons) override {
+  MessageAnswer show(void* ownerWindow, const char* text, const char* caption, MessageButtons buttons) override {
     const UINT type = buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK;
     const int answer = MessageBoxA(static_cast<HWND>(ownerWindow), text, caption, type);
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;

@@ -166,6 +166,8 @@ TEST_P(LoadedPlugin, KeepsInstancesApart) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Products, LoadedPlugin, ::testing::ValuesIn(kProducts),
-                         [](const ::testing::TestParamInfo<ProductUnderTest>& product) { return std::string(product.param.library); });
+                         [](const ::testing::TestParamInfo<ProductUnderTest>& product) {
+                           return std::string(product.param.library);
+                         });
 
 }  // namespace

@@ -110,18 +110,18 @@ const bool registered = [] {
   for (const Knobs knobs : {Knobs{"active", 0.55f}, Knobs{"extreme", 0.99f}}) {
     const std::string suffix = std::string("/") + knobs.name;
     const float value = knobs.value;
-    benchmark::RegisterBenchmark(("silentTail/tessaro/float" + suffix).c_str(),
-                                 [value](benchmark::State& s) { silentTailVsNoise<tessaro::Product, float>(s, value); })
-        ->UseManualTime();
-    benchmark::RegisterBenchmark(("silentTail/tessaro/double" + suffix).c_str(),
-                                 [value](benchmark::State& s) { silentTailVsNoise<tessaro::Product, double>(s, value); })
-        ->UseManualTime();
-    benchmark::RegisterBenchmark(("silentTail/pallido/float" + suffix).c_str(),
-                                 [value](benchmark::State& s) { silentTailVsNoise<pallido::Product, float>(s, value); })
-        ->UseManualTime();
-    benchmark::RegisterBenchmark(("silentTail/pallido/double" + suffix).c_str(),
-                                 [value](benchmark::State& s) { silentTailVsNoise<pallido::Product, double>(s, value); })
-        ->UseManualTime();
+    benchmark::RegisterBenchmark(("silentTail/tessaro/float" + suffix).c_str(), [value](benchmark::State& s) {
+      silentTailVsNoise<tessaro::Product, float>(s, value);
+    })->UseManualTime();
+    benchmark::RegisterBenchmark(("silentTail/tessaro/double" + suffix).c_str(), [value](benchmark::State& s) {
+      silentTailVsNoise<tessaro::Product, double>(s, value);
+    })->UseManualTime();
+    benchmark::RegisterBenchmark(("silentTail/pallido/float" + suffix).c_str(), [value](benchmark::State& s) {
+      silentTailVsNoise<pallido::Product, float>(s, value);
+    })->UseManualTime();
+    benchmark::RegisterBenchmark(("silentTail/pallido/double" + suffix).c_str(), [value](benchmark::State& s) {
+      silentTailVsNoise<pallido::Product, double>(s, value);
+    })->UseManualTime();
   }
   return true;
 }();

@@ -27,12 +27,14 @@ inline __m128d floorStep(FloorSection<N>& s, __m128d input) {
   [&]<int... I>(std::integer_sequence<int, I...>) {
     ((acc = _mm_add_pd(acc, _mm_mul_pd(s.b[I + 1], s.x[I]))), ...);
     ((acc = _mm_sub_pd(acc, _mm_mul_pd(s.a[I], s.y[I]))), ...);
-  }(std::make_integer_sequence<int, N>{});
+  }
+  (std::make_integer_sequence<int, N>{});
   acc = _mm_sub_pd(acc, guard);
   const __m128d remembered = _mm_add_pd(acc, guard);
   [&]<int... I>(std::integer_sequence<int, I...>) {
     ((s.x[N - 1 - I] = s.x[N - 2 - I], s.y[N - 1 - I] = s.y[N - 2 - I]), ...);
-  }(std::make_integer_sequence<int, N - 1>{});
+  }
+  (std::make_integer_sequence<int, N - 1>{});
   s.x[0] = input;
   s.y[0] = remembered;
   return acc;

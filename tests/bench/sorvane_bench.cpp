@@ -149,7 +149,8 @@ void loadFloor(Floor& floor) {
           for (size_t k = 0; k < left.a.size(); ++k) section.a[k] = lane(left.a[k], right.a[k]);
         }(),
         ...);
-  }(std::make_index_sequence<std::tuple_size_v<typename Product::Bands>>{});
+  }
+  (std::make_index_sequence<std::tuple_size_v<typename Product::Bands>>{});
 }
 
 template <class Product, class Floor>
@@ -199,10 +200,9 @@ void registerProduct(const std::string& product, int automated, Path path) {
   }
   // Hosts with short blocks: what the per-block work costs there.
   for (int size : {32, 128}) {
-    benchmark::RegisterBenchmark(("processReplacing/" + product + "/active_block" + std::to_string(size) + suffix).c_str(),
-                                 [=](benchmark::State& st) {
-                                   benchProcess<Product, float>(st, Setting::Active, automated, path, size);
-                                 });
+    benchmark::RegisterBenchmark(
+        ("processReplacing/" + product + "/active_block" + std::to_string(size) + suffix).c_str(),
+        [=](benchmark::State& st) { benchProcess<Product, float>(st, Setting::Active, automated, path, size); });
   }
 }
 
@@ -267,8 +267,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         std::printf("%-44s %12.2f\n", name.c_str(), seconds * 1e9);
         continue;
       }
-      std::printf("%-44s %12.2f %10.2f  %s\n", name.c_str(), seconds * 1e9, seconds / found->second,
-                  reference.c_str());
+      std::printf("%-44s %12.2f %10.2f  %s\n", name.c_str(), seconds * 1e9, seconds / found->second, reference.c_str());
     }
   }
 
@@ -281,7 +280,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
     if (operation != "processReplacing" && operation != "processDoubleReplacing") return {};
     const size_t second = name.find('/', first + 1);
     const std::string product = name.substr(first + 1, second - first - 1);
-    if (name.find("/bypass") != std::string::npos) return operation == "processReplacing" ? "memcpy/float" : "memcpy/double";
+    if (name.find("/bypass") != std::string::npos)
+      return operation == "processReplacing" ? "memcpy/float" : "memcpy/double";
     return "floor/" + product;
   }
 

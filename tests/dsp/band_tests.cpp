@@ -13,7 +13,7 @@ namespace {
 // A band whose coefficients the test chooses, so the record's own behaviour
 // (recursion, crossfade, update frame) can be observed in isolation.
 class ScriptedBand : public Band<2, 1, true> {
-public:
+ public:
   ScriptedBand() : Band({0.25f}) {}
   void calculateCoefficients(const CoefficientSet<2>& set) {
     updateCoefficients([&] { return set; });
@@ -156,9 +156,9 @@ TEST(RateClass, switches_at_46000_68100_and_92100_hz_with_nan_in_the_top_class) 
 TEST(CrossfadeLength, is_512_below_68000_hz_1024_below_136000_and_2048_otherwise) {
   ScriptedBand band;
   const std::pair<float, int> cases[] = {
-      {44100.0f, 512},    {67999.0f, 512},   {std::nextafter(68000.0f, 0.0f), 512},
-      {68000.0f, 1024},   {96000.0f, 1024},  {std::nextafter(136000.0f, 0.0f), 1024},
-      {136000.0f, 2048},  {192000.0f, 2048}, {std::numeric_limits<float>::quiet_NaN(), 2048},
+      {44100.0f, 512},   {67999.0f, 512},   {std::nextafter(68000.0f, 0.0f), 512},
+      {68000.0f, 1024},  {96000.0f, 1024},  {std::nextafter(136000.0f, 0.0f), 1024},
+      {136000.0f, 2048}, {192000.0f, 2048}, {std::numeric_limits<float>::quiet_NaN(), 2048},
   };
   for (const auto& [rate, length] : cases) {
     band.setSampleRate(rate);

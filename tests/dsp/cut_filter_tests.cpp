@@ -76,7 +76,8 @@ TEST(CutFilter, every_position_at_every_rate_class_gives_finite_coefficients_and
       for (float v : filter.activeValues) {
         const CoefficientSet<3> set = filter.compute(v, rate);
         EXPECT_TRUE(response::allFinite(set)) << where(filter.name, v, rate);
-        EXPECT_TRUE(response::polesInsideUnitCircle(set)) << where(filter.name, v, rate) << " " << response::describe(set);
+        EXPECT_TRUE(response::polesInsideUnitCircle(set))
+            << where(filter.name, v, rate) << " " << response::describe(set);
       }
 }
 
@@ -173,14 +174,16 @@ TEST(CutFilter, tessaro_high_cut_changes_its_highest_two_positions_between_88200
     const CoefficientSet<3> at96 = tessaro::computeHighCut(v, 96000.0f);
     // Same analog network: the digital responses agree at the warped frequencies.
     const double f88 = 5000.0;
-    const double f96 = 96000.0 / std::numbers::pi * std::atan(std::tan(std::numbers::pi * f88 / 88200.0) * 88200.0 / 96000.0);
+    const double f96 =
+        96000.0 / std::numbers::pi * std::atan(std::tan(std::numbers::pi * f88 / 88200.0) * 88200.0 / 96000.0);
     EXPECT_NEAR(std::abs(digitalResponse(at88, f88, 88200.0) - digitalResponse(at96, f96, 96000.0)), 0.0, 1e-9) << v;
   }
   for (float v : {0.7f, 0.9f}) {
     const CoefficientSet<3> at88 = tessaro::computeHighCut(v, 88200.0f);
     const CoefficientSet<3> at96 = tessaro::computeHighCut(v, 96000.0f);
     const double f88 = 12000.0;
-    const double f96 = 96000.0 / std::numbers::pi * std::atan(std::tan(std::numbers::pi * f88 / 88200.0) * 88200.0 / 96000.0);
+    const double f96 =
+        96000.0 / std::numbers::pi * std::atan(std::tan(std::numbers::pi * f88 / 88200.0) * 88200.0 / 96000.0);
     EXPECT_GT(std::abs(digitalResponse(at88, f88, 88200.0) - digitalResponse(at96, f96, 96000.0)), 1e-3) << v;
   }
 }

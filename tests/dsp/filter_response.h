@@ -120,8 +120,8 @@ std::string describe(const CoefficientSet<N>& set) {
 inline ::testing::AssertionResult agreesToSignificantDigits(double actual, double expected, int digits = 9) {
   const double scale = std::pow(10.0, std::floor(std::log10(std::abs(expected))) - (digits - 1));
   if (std::abs(actual - expected) <= 0.5 * scale * (1.0 + 1e-9)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << std::setprecision(17) << actual << " is not " << expected << " to "
-                                       << digits << " significant digits";
+  return ::testing::AssertionFailure() << std::setprecision(17) << actual << " is not " << expected << " to " << digits
+                                       << " significant digits";
 }
 
 // Every coefficient of a set against reference values (a1..aN, b0..bN).
@@ -148,8 +148,8 @@ void expectReferenceCoefficients(const CoefficientSet<N>& set, const std::array<
 // crosses -3 dB going from the pass band into the stop band; found by
 // bisection between lowHz and highHz, which must bracket it.
 template <int N>
-double minusThreeDecibelPoint(const CoefficientSet<N>& set, double sampleRate, double passBandGain,
-                              double lowHz, double highHz) {
+double minusThreeDecibelPoint(const CoefficientSet<N>& set, double sampleRate, double passBandGain, double lowHz,
+                              double highHz) {
   const double target = passBandGain / std::sqrt(2.0);
   const bool lowPass = std::abs(digitalResponse(set, lowHz, sampleRate)) > target;
   for (int i = 0; i < 100; ++i) {

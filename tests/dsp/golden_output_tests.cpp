@@ -66,24 +66,42 @@ using Three = std::array<float, 3>;
 using Four = std::array<float, 4>;
 
 const Golden kGolden[] = {
-    {"tessaro high cut 44100", [] { return render<tessaro::HighCut>(44100.0f, One{0.1f}, One{0.9f}); }, 0x24d1a18df2cf32a1ull},
-    {"tessaro high cut 96000", [] { return render<tessaro::HighCut>(96000.0f, One{0.7f}, One{1.0f}); }, 0xea9a6514b5b5e7dbull},
-    {"tessaro low cut 44100", [] { return render<tessaro::LowCut>(44100.0f, One{0.3f}, One{1.0f}); }, 0x5ff4a9281d8fe318ull},
-    {"tessaro low cut 96000", [] { return render<tessaro::LowCut>(96000.0f, One{0.0f}, One{0.6f}); }, 0x01aff8ba3477d49cull},
+    {"tessaro high cut 44100", [] { return render<tessaro::HighCut>(44100.0f, One{0.1f}, One{0.9f}); },
+     0x24d1a18df2cf32a1ull},
+    {"tessaro high cut 96000", [] { return render<tessaro::HighCut>(96000.0f, One{0.7f}, One{1.0f}); },
+     0xea9a6514b5b5e7dbull},
+    {"tessaro low cut 44100", [] { return render<tessaro::LowCut>(44100.0f, One{0.3f}, One{1.0f}); },
+     0x5ff4a9281d8fe318ull},
+    {"tessaro low cut 96000", [] { return render<tessaro::LowCut>(96000.0f, One{0.0f}, One{0.6f}); },
+     0x01aff8ba3477d49cull},
     {"tessaro high low 44100",
-     [] { return render<tessaro::HighLow>(44100.0f, Four{0.5f, 1.0f, 0.5f, 0.0f}, Four{1.0f, 0.3f, 0.8f, 0.9f}); },
+     [] {
+       return render<tessaro::HighLow>(44100.0f, Four{0.5f, 1.0f, 0.5f, 0.0f}, Four{1.0f, 0.3f, 0.8f, 0.9f});
+     },
      0xa1d2be4dc7f17c95ull},
     {"tessaro high low 96000",
-     [] { return render<tessaro::HighLow>(96000.0f, Four{0.0f, 0.5f, 0.3f, 0.2f}, Four{0.7f, 0.75f, 0.1f, 0.5f}); },
+     [] {
+       return render<tessaro::HighLow>(96000.0f, Four{0.0f, 0.5f, 0.3f, 0.2f}, Four{0.7f, 0.75f, 0.1f, 0.5f});
+     },
      0x7667143f40c966beull},
-    {"tessaro mid 44100", [] { return render<tessaro::Mid>(44100.0f, Three{0.55f, 1.0f, 0.8f}, Three{0.2f, 0.0f, 0.1f}); },
+    {"tessaro mid 44100",
+     [] {
+       return render<tessaro::Mid>(44100.0f, Three{0.55f, 1.0f, 0.8f}, Three{0.2f, 0.0f, 0.1f});
+     },
      0x71448217ac5e476dull},
-    {"tessaro mid 96000", [] { return render<tessaro::Mid>(96000.0f, Three{0.9f, 0.0f, 0.3f}, Three{1.0f, 1.0f, 1.0f}); },
+    {"tessaro mid 96000",
+     [] {
+       return render<tessaro::Mid>(96000.0f, Three{0.9f, 0.0f, 0.3f}, Three{1.0f, 1.0f, 1.0f});
+     },
      0x09349dce9db074d3ull},
-    {"pallido high cut 44100", [] { return render<pallido::HighCut>(44100.0f, One{0.5f}, One{0.1f}); }, 0x72f46b3e546b917eull},
-    {"pallido high cut 96000", [] { return render<pallido::HighCut>(96000.0f, One{0.9f}, One{0.3f}); }, 0x2015483092921fbeull},
-    {"pallido low cut 44100", [] { return render<pallido::LowCut>(44100.0f, One{0.5f}, One{0.9f}); }, 0x6155b4fa92178c6eull},
-    {"pallido low cut 96000", [] { return render<pallido::LowCut>(96000.0f, One{1.0f}, One{0.3f}); }, 0xa2a58950c2d441c8ull},
+    {"pallido high cut 44100", [] { return render<pallido::HighCut>(44100.0f, One{0.5f}, One{0.1f}); },
+     0x72f46b3e546b917eull},
+    {"pallido high cut 96000", [] { return render<pallido::HighCut>(96000.0f, One{0.9f}, One{0.3f}); },
+     0x2015483092921fbeull},
+    {"pallido low cut 44100", [] { return render<pallido::LowCut>(44100.0f, One{0.5f}, One{0.9f}); },
+     0x6155b4fa92178c6eull},
+    {"pallido low cut 96000", [] { return render<pallido::LowCut>(96000.0f, One{1.0f}, One{0.3f}); },
+     0xa2a58950c2d441c8ull},
 };
 
 TEST(GoldenOutput, every_band_class_renders_its_stored_output_bits) {

@@ -70,8 +70,7 @@ double crossing(Response&& response, double level, double lowHz, double highHz) 
 }
 
 TEST(PallidoReference, coefficients_agree_to_nine_significant_digits) {
-  expectReferenceCoefficients<3>(computeHighShelf(0.3f, 1.0f, 1.0f, 44100.0f),
-                                 {-2.40231994, 1.9790815, -0.574856719},
+  expectReferenceCoefficients<3>(computeHighShelf(0.3f, 1.0f, 1.0f, 44100.0f), {-2.40231994, 1.9790815, -0.574856719},
                                  {-2.66757893, 4.06989887, -0.311502573, -1.09272221}, "high shelf, peak, boost");
   expectReferenceCoefficients<3>(computeLowShelf(0.5f, 0.0f, 0.25f, 44100.0f), {-1.88183722, 0.884887342, 0.0},
                                  {-0.999469225, 1.88289877, -0.884356567, 0.0}, "low shelf, no peak");

@@ -145,12 +145,14 @@ TEST(PallidoCircuit, shelf_polynomials_agree_with_the_stage_netlist_in_every_set
                                       std::to_string(gain) + ", " + std::to_string(rate) + " Hz";
           const ShelfCapacitors high = *highShelfCapacitors(v, rate);
           const PotentiometerHalves highPot = halves(gain, kHighShelfGainTaper);
-          expectCircuitAgrees(*highShelfCircuit(v, peak, gain, rate),
-                              [&](Complex s) { return shelfStage(true, high, peak, highPot, s); }, "high " + context);
+          expectCircuitAgrees(
+              *highShelfCircuit(v, peak, gain, rate),
+              [&](Complex s) { return shelfStage(true, high, peak, highPot, s); }, "high " + context);
           const ShelfCapacitors low = *lowShelfCapacitors(v);
           const PotentiometerHalves lowPot = halves(gain, kLowShelfGainTaper);
-          expectCircuitAgrees(*lowShelfCircuit(v, peak, gain),
-                              [&](Complex s) { return shelfStage(false, low, peak, lowPot, s); }, "low " + context);
+          expectCircuitAgrees(
+              *lowShelfCircuit(v, peak, gain), [&](Complex s) { return shelfStage(false, low, peak, lowPot, s); },
+              "low " + context);
         }
 }
 
@@ -159,19 +161,18 @@ TEST(PallidoCircuit, mid_polynomials_agree_with_the_stage_netlist_in_every_setti
     for (float v : {0.15f, 0.25f, 0.35f, 0.45f, 0.55f, 0.65f, 0.75f, 0.85f, 0.95f, 1.0f})
       for (float q : {0.0f, 1.0f})
         for (float gain : kGains) {
-          const std::string context =
-              std::to_string(v) + ", q " + std::to_string(q) + ", gain " + std::to_string(gain) + ", " +
-              std::to_string(rate) + " Hz";
+          const std::string context = std::to_string(v) + ", q " + std::to_string(q) + ", gain " +
+                                      std::to_string(gain) + ", " + std::to_string(rate) + " Hz";
           const ResonantBranch high = *highMidBranch(v, rate);
           const PotentiometerHalves highPot = halves(gain, q > 0 ? kHighMidNarrowGainTaper : kHighMidWideGainTaper);
-          expectCircuitAgrees(*highMidCircuit(v, q, gain, rate),
-                              [&](Complex s) { return midStage(high, highMidDamping(q), highPot, s); },
-                              "high " + context);
+          expectCircuitAgrees(
+              *highMidCircuit(v, q, gain, rate),
+              [&](Complex s) { return midStage(high, highMidDamping(q), highPot, s); }, "high " + context);
           const ResonantBranch low = *lowMidBranch(v, rate);
           const PotentiometerHalves lowPot = halves(gain, q > 0 ? kLowMidNarrowGainTaper : kLowMidWideGainTaper);
-          expectCircuitAgrees(*lowMidCircuit(v, q, gain, rate),
-                              [&](Complex s) { return midStage(low, lowMidDamping(q), lowPot, s); },
-                              "low " + context);
+          expectCircuitAgrees(
+              *lowMidCircuit(v, q, gain, rate), [&](Complex s) { return midStage(low, lowMidDamping(q), lowPot, s); },
+              "low " + context);
         }
 }
 
@@ -199,8 +200,8 @@ TEST(PallidoCircuit, every_mid_position_peaks_at_its_e12_centre_at_every_rate) {
           const double level = decibels(digitalResponse(set, f, rate));
           if (level > best) best = level, peak = f;
         }
-        EXPECT_NEAR(peak / mid.centres[position - 1], 1.0, 0.025) << mid.name << " position " << position << ", "
-                                                                   << rate << " Hz";
+        EXPECT_NEAR(peak / mid.centres[position - 1], 1.0, 0.025)
+            << mid.name << " position " << position << ", " << rate << " Hz";
       }
 }
 

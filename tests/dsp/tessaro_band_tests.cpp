@@ -78,11 +78,12 @@ TEST(HighLow, centred_gains_give_exactly_minus_one_in_every_case_position_and_ra
 
 TEST(HighLow, both_switches_off_or_an_invalid_switch_value_give_the_inverted_bypass) {
   const std::pair<float, float> bypassing[] = {
-      {0.0f, 0.0f},   {0.3f, 0.2f},  {-0.1f, 0.6f}, {kNaN, 0.6f},
-      {0.7f, -0.1f},  {0.7f, kNaN},  {kNaN, kNaN},  {std::nextafter(1.0f / 3.0f, 0.0f), std::nextafter(0.25f, 0.0f)},
+      {0.0f, 0.0f},  {0.3f, 0.2f}, {-0.1f, 0.6f}, {kNaN, 0.6f},
+      {0.7f, -0.1f}, {0.7f, kNaN}, {kNaN, kNaN},  {std::nextafter(1.0f / 3.0f, 0.0f), std::nextafter(0.25f, 0.0f)},
   };
   for (const auto& [h, l] : bypassing)
-    EXPECT_TRUE(isInvertedBypass(computeHighLow(h, 1.0f, l, 0.0f, 44100.0f))) << shelfValues(h, 1.0f, l, 0.0f, 44100.0f);
+    EXPECT_TRUE(isInvertedBypass(computeHighLow(h, 1.0f, l, 0.0f, 44100.0f)))
+        << shelfValues(h, 1.0f, l, 0.0f, 44100.0f);
 }
 
 TEST(HighLow, switches_choose_case_and_capacitors_with_their_lower_bounds_inclusive) {
@@ -345,8 +346,7 @@ TEST(MidReference, position_3_narrow_at_44100_hz) {
 TEST(Mid, a_centred_gain_gives_exactly_minus_one_at_every_position_q_and_rate) {
   for (float rate : response::kRatesOfEveryClass)
     for (float f : kMidValues)
-      for (float q : {0.0f, 1.0f})
-        EXPECT_TRUE(isCentred(computeMid(f, q, 0.5f, rate))) << midValues(f, q, 0.5f, rate);
+      for (float q : {0.0f, 1.0f}) EXPECT_TRUE(isCentred(computeMid(f, q, 0.5f, rate))) << midValues(f, q, 0.5f, rate);
 }
 
 TEST(Mid, frequency_below_one_sixth_gives_the_inverted_bypass) {

@@ -59,7 +59,9 @@ class Writer {
     bytes.insert(bytes.end(), text, text + length);
     return *this;
   }
-  Writer& setParameter(int index, float value) { return u8(SetParameter).u8(static_cast<uint8_t>(index + 1)).f32(value); }
+  Writer& setParameter(int index, float value) {
+    return u8(SetParameter).u8(static_cast<uint8_t>(index + 1)).f32(value);
+  }
   Writer& getParameter(int index) { return u8(GetParameter).u8(static_cast<uint8_t>(index + 1)); }
   Writer& process(bool dbl, uint8_t frames, uint8_t flags = 0, uint8_t level = 32, uint8_t seed = 1) {
     return u8(dbl ? ProcessDouble : ProcessFloat).u8(frames).u8(flags).u8(level).u8(seed);

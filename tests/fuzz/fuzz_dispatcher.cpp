@@ -79,7 +79,8 @@ class ScriptRun {
   using Effect = typename Traits::Effect;
   static constexpr int kParameterCount = Effect::kParameterCount;
 
-  explicit ScriptRun(Reader& reader) : reader(reader), effect(new Effect(&versionOnlyHost)), record(effect->getAeffect()) {}
+  explicit ScriptRun(Reader& reader)
+      : reader(reader), effect(new Effect(&versionOnlyHost)), record(effect->getAeffect()) {}
   ~ScriptRun() {
     if (effect) record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
   }
@@ -128,7 +129,8 @@ class ScriptRun {
         const VstInt32 index = static_cast<VstInt32>(reader.u8()) - 1;
         const float value = record->getParameter(record, index);
         if (index >= 0 && index < kParameterCount) {
-          if (!sameValue(value, liveRecord().values[index])) problem.set("getParameter ", index, " differs from the store");
+          if (!sameValue(value, liveRecord().values[index]))
+            problem.set("getParameter ", index, " differs from the store");
         } else if (value != 0.0f) {
           problem.set("getParameter of index ", index, " answered ", value);
         }

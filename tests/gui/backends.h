@@ -20,8 +20,8 @@ struct Backend {
 inline std::vector<Backend> allBackends() {
   std::vector<Backend> list{{"software", [](int w, int h) { return platform::createSoftwareOffscreen(w, h); }}};
   if (std::string(platform::nativeBackendName()) != "software")
-    list.push_back({platform::nativeBackendName(),
-                    [](int w, int h) { return platform::createOffscreenDevice(nullptr, w, h); }});
+    list.push_back(
+        {platform::nativeBackendName(), [](int w, int h) { return platform::createOffscreenDevice(nullptr, w, h); }});
   return list;
 }
 

@@ -109,7 +109,8 @@ TEST_P(Drawing, AlphaPicturesAreComposedSourceOver) {
 TEST_P(Drawing, AFrameOfAStripCopiesExactlyItsRows) {
   // 101 frames of 53 rows; each row carries its own number.
   auto png = test::rgbaPng(53, 5353, [](int x, int y) {
-    return Px{static_cast<std::uint8_t>(y & 0xff), static_cast<std::uint8_t>(y >> 8), static_cast<std::uint8_t>(x), 255};
+    return Px{static_cast<std::uint8_t>(y & 0xff), static_cast<std::uint8_t>(y >> 8), static_cast<std::uint8_t>(x),
+              255};
   });
   auto* strip = new CBitmap(std::span<const std::uint8_t>(png));
   ASSERT_EQ(strip->getHeight(), 5353);

@@ -119,8 +119,12 @@ TEST(PngDecode, InterlacedPictureEqualsItsPlainTwin) {
 
 TEST(PngDecode, TruncatedPictureKeepsItsSizeAndTheRowsThatArrived) {
   // Stored without compression, so the cut lands in a known row.
-  auto full = test::rgbaPng(8, 40, [](int x, int y) { return Px{static_cast<std::uint8_t>(y), 0, static_cast<std::uint8_t>(x), 255}; },
-                            false, 0);
+  auto full = test::rgbaPng(
+      8, 40,
+      [](int x, int y) {
+        return Px{static_cast<std::uint8_t>(y), 0, static_cast<std::uint8_t>(x), 255};
+      },
+      false, 0);
   std::vector<std::uint8_t> half(full.begin(), full.begin() + full.size() / 2);
   auto decoded = decodePng(half);
   ASSERT_TRUE(decoded.pixels);
@@ -132,8 +136,12 @@ TEST(PngDecode, TruncatedPictureKeepsItsSizeAndTheRowsThatArrived) {
 }
 
 TEST(PngDecode, EveryCutOfAPictureDecodesWithoutHarm) {
-  auto interlaced = test::rgbaPng(9, 7, [](int x, int y) { return Px{static_cast<std::uint8_t>(x * 20), 7,
-                                                                      static_cast<std::uint8_t>(y * 30), 200}; }, true);
+  auto interlaced = test::rgbaPng(
+      9, 7,
+      [](int x, int y) {
+        return Px{static_cast<std::uint8_t>(x * 20), 7, static_cast<std::uint8_t>(y * 30), 200};
+      },
+      true);
   for (std::size_t cut = 0; cut < interlaced.size(); ++cut) {
     std::vector<std::uint8_t> part(interlaced.begin(), interlaced.begin() + cut);
     auto decoded = decodePng(part);

@@ -143,8 +143,7 @@ TYPED_TEST(Chain, IgnoresEmptyAndNegativeBlocks) {
 template <class Effect>
 std::vector<int> crossfadeCounters(const Effect& effect) {
   std::vector<int> counters;
-  std::apply([&](const auto&... band) { (counters.push_back(band.crossfadeCounter()), ...); },
-             effect.leftBands());
+  std::apply([&](const auto&... band) { (counters.push_back(band.crossfadeCounter()), ...); }, effect.leftBands());
   return counters;
 }
 

@@ -57,8 +57,7 @@ TYPED_TEST(Dispatcher, NamesEveryParameterWhole) {
 TYPED_TEST(Dispatcher, IgnoresProgramNumbersOutsideTheBank) {
   this->dispatch(effSetProgram, 0, 4);
   EXPECT_EQ(this->dispatch(effGetProgram), 4);
-  for (VstIntPtr value : {12, -1, 1000})
-    this->dispatch(effSetProgram, 0, value);
+  for (VstIntPtr value : {12, -1, 1000}) this->dispatch(effSetProgram, 0, value);
   EXPECT_EQ(this->dispatch(effGetProgram), 4);
 }
 
@@ -95,11 +94,10 @@ TYPED_TEST(Dispatcher, AnswersAsHavingNoEditor) {
 }
 
 TYPED_TEST(Dispatcher, RefusesNullPointersWithoutCrashing) {
-  for (VstInt32 opcode : {effSetProgramName, effGetProgramName, effGetParamLabel, effGetParamDisplay,
-                          effGetParamName, effEditGetRect, effGetChunk, effSetChunk, effString2Parameter,
-                          effGetProgramNameIndexed, effGetInputProperties, effGetOutputProperties,
-                          effGetEffectName, effGetVendorString, effGetProductString, effCanDo,
-                          effGetParameterProperties, effGetSpeakerArrangement}) {
+  for (VstInt32 opcode : {effSetProgramName, effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName,
+                          effEditGetRect, effGetChunk, effSetChunk, effString2Parameter, effGetProgramNameIndexed,
+                          effGetInputProperties, effGetOutputProperties, effGetEffectName, effGetVendorString,
+                          effGetProductString, effCanDo, effGetParameterProperties, effGetSpeakerArrangement}) {
     EXPECT_EQ(this->dispatch(opcode, 0, 0, nullptr), 0) << opcode;
     // The speaker-arrangement opcode carries a second pointer in value.
     const VstIntPtr size = opcode == effGetSpeakerArrangement ? 0 : 8360;

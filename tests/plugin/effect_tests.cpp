@@ -44,8 +44,8 @@ TYPED_TEST(EffectModel, DisplaysEveryParameterAsEightTruncatedCharacters) {
   const struct {
     float value;
     const char* shown;
-  } cases[] = {{0.5f, "0.500000"}, {1.0f, "1.000000"}, {0.45f, "0.449999"}, {0.0f, "0.000000"},
-               {-0.5f, "-0.50000"}, {12345.678f, "12345.67"}, {1e9f, "Huge!"}, {-1e8f, "Huge!"}};
+  } cases[] = {{0.5f, "0.500000"},  {1.0f, "1.000000"},       {0.45f, "0.449999"}, {0.0f, "0.000000"},
+               {-0.5f, "-0.50000"}, {12345.678f, "12345.67"}, {1e9f, "Huge!"},     {-1e8f, "Huge!"}};
   for (int index = 0; index < TypeParam::kParameterCount; ++index) {
     for (const auto& c : cases) {
       this->effect->setParameter(index, c.value);

@@ -111,8 +111,9 @@ class FastPath : public ::testing::Test {
       // Mostly host-like sizes, sometimes tiny or odd ones, sometimes long
       // enough to span several update checks.
       const int pick = static_cast<int>(random() % 10);
-      int size = pick < 4 ? 1 << (random() % 12) : pick < 8 ? 1 + static_cast<int>(random() % 700)
-                                                           : 1 + static_cast<int>(random() % 9000);
+      int size = pick < 4   ? 1 << (random() % 12)
+                 : pick < 8 ? 1 + static_cast<int>(random() % 700)
+                            : 1 + static_cast<int>(random() % 9000);
       size = static_cast<int>(std::min<size_t>(size, length - position));
 
       const bool inPlace = random() % 4 == 0;
@@ -133,15 +134,15 @@ class FastPath : public ::testing::Test {
           Access<Product>::processReference(effect, in, out, size);
       }
       if (std::memcmp(outFast.data() + position, outRef.data() + position, sizeof(Sample) * size) != 0 ||
-          std::memcmp(outFast.data() + length + position, outRef.data() + length + position,
-                      sizeof(Sample) * size) != 0) {
+          std::memcmp(outFast.data() + length + position, outRef.data() + length + position, sizeof(Sample) * size) !=
+              0) {
         for (int i = 0; i < size; ++i)
           for (size_t channel : {size_t{0}, length}) {
             const Sample a = outFast[channel + position + i], b = outRef[channel + position + i];
             if (std::memcmp(&a, &b, sizeof a) != 0) {
               ADD_FAILURE() << "rate " << rate << " seed " << seed << " block " << block << " (size " << size
-                            << ") sample " << position + i << (channel ? " right: " : " left: ") << a
-                            << " (" << bits(a) << ") vs reference " << b << " (" << bits(b) << ")";
+                            << ") sample " << position + i << (channel ? " right: " : " left: ") << a << " (" << bits(a)
+                            << ") vs reference " << b << " (" << bits(b) << ")";
               return position;
             }
           }
@@ -163,7 +164,8 @@ class FastPath : public ::testing::Test {
               EXPECT_TRUE(cx.a == cy.a && cx.b == cy.b) << "band " << I;
             }(),
             ...);
-      }(std::make_index_sequence<std::tuple_size_v<typename Effect::Bands>>{});
+      }
+      (std::make_index_sequence<std::tuple_size_v<typename Effect::Bands>>{});
     };
     compare(shipped.leftBands(), reference.leftBands());
     compare(shipped.rightBands(), reference.rightBands());

@@ -22,8 +22,7 @@ struct HostCall {
 struct RecordingHost {
   static inline std::vector<HostCall> calls;
   static inline VstIntPtr versionAnswer = 2400;
-  static VstIntPtr VSTCALLBACK callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
-                                        float opt) {
+  static VstIntPtr VSTCALLBACK callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt) {
     calls.push_back({opcode, index, value, opt});
     return opcode == audioMasterVersion ? versionAnswer : 1;
   }
@@ -42,8 +41,7 @@ class ProductTest : public ::testing::Test {
     effect = std::make_unique<Effect>(&RecordingHost::callback);
     RecordingHost::calls.clear();
   }
-  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                     float opt = 0.0f) {
+  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f) {
     AEffect* record = effect->getAeffect();
     return record->dispatcher(record, opcode, index, value, ptr, opt);
   }

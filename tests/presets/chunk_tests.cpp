@@ -80,7 +80,8 @@ TYPED_TEST(Chunks, RoundTripsBetweenFreshInstancesByteForByte) {
   ASSERT_EQ(1, single.setChunk(copy.data(), static_cast<VstInt32>(copy.size()), true));
   EXPECT_EQ(program, this->programChunk(single));
   EXPECT_EQ(7, single.getProgram());
-  for (int i = 0; i < this->kParameterCount; ++i) EXPECT_EQ(bitsOf(source.getParameter(i)), bitsOf(single.getParameter(i)));
+  for (int i = 0; i < this->kParameterCount; ++i)
+    EXPECT_EQ(bitsOf(source.getParameter(i)), bitsOf(single.getParameter(i)));
 }
 
 TYPED_TEST(Chunks, ARefusedChunkAnswersZeroAndChangesNothing) {
@@ -119,10 +120,13 @@ TYPED_TEST(Chunks, ARefusedChunkAnswersZeroAndChangesNothing) {
       {"bank version 2", wrongBankVersion, false},
       {"bank version in swapped order", swappedBankVersion, false},
       {"program version 2", wrongProgramVersion, true},
-      {"other product's bank", Bytes(static_cast<unsigned char*>(foreignBank),
-                                     static_cast<unsigned char*>(foreignBank) + foreignBankSize), false},
-      {"other product's program", Bytes(static_cast<unsigned char*>(foreignProgram),
-                                        static_cast<unsigned char*>(foreignProgram) + foreignProgramSize), true},
+      {"other product's bank",
+       Bytes(static_cast<unsigned char*>(foreignBank), static_cast<unsigned char*>(foreignBank) + foreignBankSize),
+       false},
+      {"other product's program",
+       Bytes(static_cast<unsigned char*>(foreignProgram),
+             static_cast<unsigned char*>(foreignProgram) + foreignProgramSize),
+       true},
       {"bank as program", before, true},
   };
   for (unsigned char fill : {0x00, 0x80, 0xFF}) {

@@ -143,8 +143,7 @@ TEST(PresetFolders, ConstructingAnEffectCreatesNoFolder) {
     pallido::Effect pallidoEffect(nullptr);
     EXPECT_EQ((home.root / "Documents" / "Sorvane" / "Presets" / "Tessaro").string(),
               tessaroEffect.getPresetFolderPath());
-    EXPECT_EQ((home.root / "Documents" / "Sorvane" / "User Manuals").string(),
-              pallidoEffect.getManualFolderPath());
+    EXPECT_EQ((home.root / "Documents" / "Sorvane" / "User Manuals").string(), pallidoEffect.getManualFolderPath());
   }
   setVariable("HOME", oldHome.c_str());
   EXPECT_TRUE(fs::is_empty(home.root));

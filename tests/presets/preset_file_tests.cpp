@@ -91,7 +91,8 @@ TYPED_TEST(PresetFiles_, APresetFileIsTheRecordOfTheCurrentParameters) {
   typename TypeParam::Effect other(nullptr);
   auto otherFiles = this->makeFiles(other);
   ASSERT_TRUE(otherFiles->loadPreset(path.c_str()));
-  for (int i = 0; i < this->kParameterCount; ++i) EXPECT_EQ(bitsOf(effect.getParameter(i)), bitsOf(other.getParameter(i)));
+  for (int i = 0; i < this->kParameterCount; ++i)
+    EXPECT_EQ(bitsOf(effect.getParameter(i)), bitsOf(other.getParameter(i)));
   char name[32];
   other.getProgramName(name);
   EXPECT_STREQ("My.Long.Name", name);
@@ -285,11 +286,12 @@ TYPED_TEST(PresetFiles_, LoadingABankOnSideBChangesOnlyTheBSides) {
   for (int p = 0; p < kProgramCount; ++p) {
     SCOPED_TRACE(p);
     EXPECT_EQ(bytesOf(before.program[p].side[0]), bytesOf(after.program[p].side[0]));
-    EXPECT_EQ(0, std::memcmp(before.program[p].fileName, after.program[p].fileName, sizeof(before.program[p].fileName)));
+    EXPECT_EQ(0,
+              std::memcmp(before.program[p].fileName, after.program[p].fileName, sizeof(before.program[p].fileName)));
     EXPECT_EQ(before.program[p].activeSide, after.program[p].activeSide);
     EXPECT_STREQ(written.program[p].side[0].name, after.program[p].side[1].name);
-    EXPECT_EQ(0, std::memcmp(written.program[p].side[0].values, after.program[p].side[1].values,
-                             4 * this->kParameterCount));
+    EXPECT_EQ(
+        0, std::memcmp(written.program[p].side[0].values, after.program[p].side[1].values, 4 * this->kParameterCount));
   }
   for (int i = 0; i < this->kParameterCount; ++i) EXPECT_EQ(after.program[8].side[1].values[i], other.getParameter(i));
 }

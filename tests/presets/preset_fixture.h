@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <random>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -128,10 +128,10 @@ class ScratchFolder {
     // ctest runs test processes side by side and sanitizers place objects at
     // the same addresses in each, so the name takes entropy from the system.
     static std::atomic<int> counter{0};
-    static const unsigned long long processTag = (static_cast<unsigned long long>(std::random_device{}()) << 32) |
-                                                 std::random_device{}();
-    root = fs::temp_directory_path() /
-           ("sorvane-presets-" + std::to_string(processTag) + "-" + std::to_string(counter++));
+    static const unsigned long long processTag =
+        (static_cast<unsigned long long>(std::random_device{}()) << 32) | std::random_device{}();
+    root =
+        fs::temp_directory_path() / ("sorvane-presets-" + std::to_string(processTag) + "-" + std::to_string(counter++));
     char relative[kFolderPathField];
     toNativeSeparators(product.presetFolder, relative, sizeof(relative));
     presets = root / relative;

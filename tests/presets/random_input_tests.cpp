@@ -17,8 +17,13 @@ TYPED_TEST_SUITE(RandomInput, ProductCases);
 // hurt: extremes, NaN, infinities, missing terminators.
 void damage(Bytes& bytes, std::mt19937& random) {
   if (bytes.empty()) return;
-  static const float kFloats[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                                  -std::numeric_limits<float>::infinity(), 1e38f, -1.0f, 2.0f, 1e-45f};
+  static const float kFloats[] = {std::numeric_limits<float>::quiet_NaN(),
+                                  std::numeric_limits<float>::infinity(),
+                                  -std::numeric_limits<float>::infinity(),
+                                  1e38f,
+                                  -1.0f,
+                                  2.0f,
+                                  1e-45f};
   std::uniform_int_distribution<size_t> position(0, bytes.size() - 1);
   const int edits = 1 + static_cast<int>(random() % 24);
   for (int e = 0; e < edits; ++e) {

@@ -21,7 +21,7 @@ namespace sorvane::stress {
 namespace {
 
 constexpr int kBlock = 32;
-constexpr int kRounds = 4000;     // at least this many host actions
+constexpr int kRounds = 4000;      // at least this many host actions
 constexpr long kMinBlocks = 4000;  // while at least this many blocks run
 
 VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {

@@ -56,9 +56,9 @@ TEST(BenchSchedule, KnowsHowToLoadThePeerEqualisers) {
 TEST(BenchCommand, ReportsEachLibraryOnceWithItsSettings) {
   std::ostringstream out, err;
   const std::string plugin = testing::testPluginPath("faulty_none");
-  ASSERT_EQ(runCommandLine({"bench", plugin, plugin, "--seconds", "0.2", "--rounds", "3", "--program", "Dark"}, out,
-                           err),
-            kExitOk)
+  ASSERT_EQ(
+      runCommandLine({"bench", plugin, plugin, "--seconds", "0.2", "--rounds", "3", "--program", "Dark"}, out, err),
+      kExitOk)
       << err.str();
   const std::string text = out.str();
   size_t rows = 0;

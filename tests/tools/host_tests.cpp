@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -52,8 +52,8 @@ TEST(HostCallback, AnswersTheQueriesHostsAreAskedAndCountsTheNotifications) {
   EXPECT_STREQ(text, "sorvane-host");
   EXPECT_EQ(hostCallback(effect, audioMasterCanDo, 0, 0, const_cast<char*>("sendVstTimeInfo"), 0.0f), 1);
   EXPECT_EQ(hostCallback(effect, audioMasterCanDo, 0, 0, const_cast<char*>("sizeWindow"), 0.0f), 0);
-  for (VstInt32 opcode : {audioMasterAutomate, audioMasterBeginEdit, audioMasterEndEdit, audioMasterUpdateDisplay,
-                          audioMasterIdle}) {
+  for (VstInt32 opcode :
+       {audioMasterAutomate, audioMasterBeginEdit, audioMasterEndEdit, audioMasterUpdateDisplay, audioMasterIdle}) {
     EXPECT_EQ(hostCallback(effect, opcode, 1, 0, nullptr, 0.5f), 0);
   }
   const HostCounters& counters = instance->context().counters;
@@ -90,9 +90,10 @@ TEST(HostCallback, TimeInfoAdvancesWithEveryBlockAt120BeatsPerMinuteInFourFour) 
   input.resize(48000 * 3);
   BlockProcessor processor(*instance, 1000);
   std::vector<float> left(1000), right(1000);
-  for (int block = 0; block < 150; ++block) processor.process(input.left.data(), input.right.data(), left.data(), right.data(), 1000, false);
-  const auto* info = reinterpret_cast<const VstTimeInfo*>(
-      hostCallback(instance->effect(), audioMasterGetTime, 0, 0, nullptr, 0.0f));
+  for (int block = 0; block < 150; ++block)
+    processor.process(input.left.data(), input.right.data(), left.data(), right.data(), 1000, false);
+  const auto* info =
+      reinterpret_cast<const VstTimeInfo*>(hostCallback(instance->effect(), audioMasterGetTime, 0, 0, nullptr, 0.0f));
   ASSERT_NE(info, nullptr);
   EXPECT_EQ(info->samplePos, 150000.0);
   EXPECT_EQ(info->sampleRate, 48000.0);
@@ -139,8 +140,8 @@ TEST(StateApplication, RestoresBankAndProgramChunksToldApartBySize) {
     const auto bytes = source->getChunk(program);
     ASSERT_FALSE(bytes.empty());
     const std::string path = folder.file(program ? "program.chunk" : "bank.chunk");
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     auto target = makeInstance(*library);
     StateOptions state;
     state.program = "1";
@@ -181,7 +182,8 @@ TEST(Rendering, DeliversEveryFrameInOrderWhateverTheBlockSizeAndPrecision) {
       const AudioBuffer output = renderBuffer(*instance, input, block, useDouble);
       ASSERT_EQ(output.frames(), input.frames());
       for (size_t i = 0; i < input.frames(); i += 997) {
-        ASSERT_NEAR(output.left[i], expectedLeft[i], 1e-6) << "block " << block << " double " << useDouble << " frame " << i;
+        ASSERT_NEAR(output.left[i], expectedLeft[i], 1e-6)
+            << "block " << block << " double " << useDouble << " frame " << i;
       }
     }
   }
@@ -191,9 +193,9 @@ TEST(RenderCommand, WritesTheFileReportsLevelsAndFlagsNonFiniteOutput) {
   TempFolder folder;
   std::ostringstream out, err;
   const std::string good = folder.file("good.wav");
-  ASSERT_EQ(runCommandLine({"render", testPluginPath("faulty_none"), good, "--program", "Open", "--rate", "22050"}, out,
-                           err),
-            kExitOk)
+  ASSERT_EQ(
+      runCommandLine({"render", testPluginPath("faulty_none"), good, "--program", "Open", "--rate", "22050"}, out, err),
+      kExitOk)
       << err.str();
   AudioBuffer written;
   std::string error;
@@ -204,9 +206,9 @@ TEST(RenderCommand, WritesTheFileReportsLevelsAndFlagsNonFiniteOutput) {
   EXPECT_NE(out.str().find("change +0.00 dB"), std::string::npos) << out.str();
 
   std::ostringstream out2, err2;
-  EXPECT_EQ(runCommandLine({"render", testPluginPath("faulty_nan"), folder.file("nan.wav"), "--rate", "22050"}, out2,
-                           err2),
-            kExitPluginFault);
+  EXPECT_EQ(
+      runCommandLine({"render", testPluginPath("faulty_nan"), folder.file("nan.wav"), "--rate", "22050"}, out2, err2),
+      kExitPluginFault);
   EXPECT_NE(err2.str().find("non-finite"), std::string::npos) << err2.str();
 
   std::ostringstream out3, err3;

@@ -26,17 +26,21 @@ TEST(Isolation, ReportsAnExceptionWithItsMessage) {
 
 TEST(Isolation, SurvivesACrashAndAHang) {
   if (!isolationAvailable()) GTEST_SKIP() << "no child processes on this platform";
-  const auto crashed = runIsolated([]() -> std::string {
-    std::raise(SIGSEGV);
-    return "unreachable";
-  }, 30.0, true);
+  const auto crashed = runIsolated(
+      []() -> std::string {
+        std::raise(SIGSEGV);
+        return "unreachable";
+      },
+      30.0, true);
   EXPECT_EQ(crashed.status, IsolatedResult::Status::Crashed);
   // "crashed with signal 11", or an exit code where a sanitizer caught it.
   EXPECT_NE(crashed.reason.find("crashed"), std::string::npos) << crashed.reason;
 
-  const auto hung = runIsolated([]() -> std::string {
-    for (;;) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }, 0.3);
+  const auto hung = runIsolated(
+      []() -> std::string {
+        for (;;) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      },
+      0.3);
   EXPECT_EQ(hung.status, IsolatedResult::Status::TimedOut);
   EXPECT_NE(hung.reason.find("did not finish"), std::string::npos) << hung.reason;
 }

@@ -37,7 +37,7 @@ TEST(Raster, DrawsTextAndLinesOnlyWhereAskedAndWithinTheClip) {
   EXPECT_EQ(raster.pixel(1 + 0, 1 + 3).r, 255);
   EXPECT_EQ(Raster::textWidth("abc", 2), 3 * 12 - 2);
   EXPECT_EQ(Raster::textHeight(1), kGlyphHeight);
-  EXPECT_TRUE(glyphPixel('g', 4, 7));   // descender below the baseline
+  EXPECT_TRUE(glyphPixel('g', 4, 7));  // descender below the baseline
   EXPECT_FALSE(glyphPixel('\n', 0, 0));
 
   raster.setClip(20, 0, 30, 20);

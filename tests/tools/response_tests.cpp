@@ -87,8 +87,9 @@ TEST(ResponseCommand, PlotsOneCurvePerProgramAndWritesTheNumbers) {
   std::ifstream numbers(csv);
   std::string header;
   std::getline(numbers, header);
-  EXPECT_EQ(header, "frequency_hz,\"0 Open dB\",\"0 Open degrees\",\"1 Warm dB\",\"1 Warm degrees\",\"2 Dark dB\","
-                    "\"2 Dark degrees\"");
+  EXPECT_EQ(header,
+            "frequency_hz,\"0 Open dB\",\"0 Open degrees\",\"1 Warm dB\",\"1 Warm degrees\",\"2 Dark dB\","
+            "\"2 Dark degrees\"");
   int rows = 0;
   for (std::string line; std::getline(numbers, line);) ++rows;
   EXPECT_EQ(rows, 50);
@@ -96,9 +97,9 @@ TEST(ResponseCommand, PlotsOneCurvePerProgramAndWritesTheNumbers) {
   std::ostringstream out2, err2;
   EXPECT_EQ(runCommandLine({"response", testing::testPluginPath("faulty_nan"), "--csv", csv}, out2, err2),
             kExitPluginFault);
-  EXPECT_EQ(runCommandLine({"response", testing::testPluginPath("faulty_none"), "--program", "9", "--csv", csv}, out2,
-                           err2),
-            kExitState);
+  EXPECT_EQ(
+      runCommandLine({"response", testing::testPluginPath("faulty_none"), "--program", "9", "--csv", csv}, out2, err2),
+      kExitState);
 }
 
 }  // namespace

@@ -70,7 +70,8 @@ TEST(Validate, SurvivesAPlugInThatCrashesOnAnEmptyBlock) {
 
 TEST(ValidateCommand, ExitsNonZeroOnlyWhenACheckFails) {
   std::ostringstream out, err;
-  EXPECT_EQ(runCommandLine({"validate", testing::testPluginPath("faulty_none"), "--strictness", "2"}, out, err), kExitOk);
+  EXPECT_EQ(runCommandLine({"validate", testing::testPluginPath("faulty_none"), "--strictness", "2"}, out, err),
+            kExitOk);
   EXPECT_EQ(runCommandLine({"validate", testing::testPluginPath("faulty_state"), "--strictness", "2"}, out, err),
             kExitChecksFailed);
   EXPECT_EQ(runCommandLine({"validate", testing::testPluginPath("no_such_plugin")}, out, err), kExitLoad);

@@ -12,10 +12,10 @@
 namespace sorvane::snapshot {
 
 enum class Kind {
-  Knob,      // frame = value × (frames - 1), frames = height / rect height
-  OnOff,     // lower half of the picture when the value is not 0
-  Kick,      // frame height = rect height, second frame when the value is not 0
-  Picture,   // the whole picture at the rectangle
+  Knob,     // frame = value × (frames - 1), frames = height / rect height
+  OnOff,    // lower half of the picture when the value is not 0
+  Kick,     // frame height = rect height, second frame when the value is not 0
+  Picture,  // the whole picture at the rectangle
 };
 
 struct MockControl {

@@ -47,7 +47,9 @@ bool writePng(const char* path, const platform::PixelBuffer& pixels) {
       const std::uint8_t* s = pixels.row(y);
       for (int x = 0; x < pixels.width(); ++x, s += 4) {
         unsigned a = s[3];
-        auto straight = [a](unsigned c) { return static_cast<std::uint8_t>(a ? std::min(255u, (c * 255 + a / 2) / a) : 0); };
+        auto straight = [a](unsigned c) {
+          return static_cast<std::uint8_t>(a ? std::min(255u, (c * 255 + a / 2) / a) : 0);
+        };
         row[x * 4 + 0] = straight(s[2]);
         row[x * 4 + 1] = straight(s[1]);
         row[x * 4 + 2] = straight(s[0]);
@@ -82,8 +84,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--set") == 0 && i + 1 < argc) {
       int index = 0;
       float value = 0;
-      if (std::sscanf(argv[++i], "%d=%f", &index, &value) != 2 || index < 0 ||
-          index >= static_cast<int>(values.size()))
+      if (std::sscanf(argv[++i], "%d=%f", &index, &value) != 2 || index < 0 || index >= static_cast<int>(values.size()))
         return usage();
       values[index] = value;
     } else {

@@ -60,8 +60,8 @@ bool parseInteger(const std::string& option, const std::string& text, long long 
   errno = 0;
   const long long parsed = std::strtoll(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || errno != 0 || parsed < low || parsed > high) {
-    error = option + " expects a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
-            ", got '" + text + "'";
+    error = option + " expects a whole number from " + std::to_string(low) + " to " + std::to_string(high) + ", got '" +
+            text + "'";
     return false;
   }
   value = parsed;
@@ -153,8 +153,8 @@ ParseOutcome parseInfoArgs(const std::vector<std::string>& args, InfoArgs& out) 
     return unknownOption(option);
   }
   if (positional.size() != 1) {
-    outcome.error = positional.empty() ? "info needs a LIBRARY" : "info takes one LIBRARY, got " +
-                                                                      std::to_string(positional.size()) + " words";
+    outcome.error = positional.empty() ? "info needs a LIBRARY"
+                                       : "info takes one LIBRARY, got " + std::to_string(positional.size()) + " words";
     return outcome;
   }
   out.library = positional[0];
@@ -218,7 +218,8 @@ ParseOutcome parseResponseArgs(const std::vector<std::string>& args, ResponseArg
     }
     if (option == "--points") {
       long long points = 0;
-      if (cursor.takeValue(option, value, outcome.error) && parseInteger(option, value, 16, 10000, points, outcome.error)) {
+      if (cursor.takeValue(option, value, outcome.error) &&
+          parseInteger(option, value, 16, 10000, points, outcome.error)) {
         out.points = static_cast<int>(points);
       }
       continue;
@@ -252,12 +253,14 @@ ParseOutcome parseBenchArgs(const std::vector<std::string>& args, BenchArgs& out
     const std::string option = cursor.takeOption();
     std::string value;
     if (option == "--seconds") {
-      if (cursor.takeValue(option, value, outcome.error)) parseNumber(option, value, 0.1, 3600.0, out.seconds, outcome.error);
+      if (cursor.takeValue(option, value, outcome.error))
+        parseNumber(option, value, 0.1, 3600.0, out.seconds, outcome.error);
       continue;
     }
     if (option == "--rounds") {
       long long rounds = 0;
-      if (cursor.takeValue(option, value, outcome.error) && parseInteger(option, value, 1, 1000, rounds, outcome.error)) {
+      if (cursor.takeValue(option, value, outcome.error) &&
+          parseInteger(option, value, 1, 1000, rounds, outcome.error)) {
         out.rounds = static_cast<int>(rounds);
       }
       continue;

@@ -170,7 +170,8 @@ double rmsDb(const AudioBuffer& audio) {
 double peakDb(const AudioBuffer& audio) {
   double peak = 0.0;
   for (size_t i = 0; i < audio.frames(); ++i) {
-    peak = std::max({peak, std::abs(static_cast<double>(audio.left[i])), std::abs(static_cast<double>(audio.right[i]))});
+    peak =
+        std::max({peak, std::abs(static_cast<double>(audio.left[i])), std::abs(static_cast<double>(audio.right[i]))});
   }
   return peak > 0.0 ? 20.0 * std::log10(peak) : -std::numeric_limits<double>::infinity();
 }

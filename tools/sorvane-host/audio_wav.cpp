@@ -38,13 +38,16 @@ double decodeSample(const uint8_t* p, uint16_t format, uint16_t bits) {
     return value;
   }
   switch (bits) {
-    case 8: return (static_cast<int>(p[0]) - 128) / 128.0;
-    case 16: return static_cast<int16_t>(read16(p)) / 32768.0;
+    case 8:
+      return (static_cast<int>(p[0]) - 128) / 128.0;
+    case 16:
+      return static_cast<int16_t>(read16(p)) / 32768.0;
     case 24: {
       int32_t v = static_cast<int32_t>((p[0] << 8) | (p[1] << 16) | (static_cast<uint32_t>(p[2]) << 24)) >> 8;
       return v / 8388608.0;
     }
-    default: return static_cast<int32_t>(read32(p)) / 2147483648.0;
+    default:
+      return static_cast<int32_t>(read32(p)) / 2147483648.0;
   }
 }
 

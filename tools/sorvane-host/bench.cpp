@@ -26,8 +26,7 @@ BenchStats summarizeRounds(std::vector<double> values) {
   stats.upperQuartile = quantile(0.75);
   stats.lowest = values.front();
   stats.highest = values.back();
-  stats.spreadPercent =
-      stats.median > 0.0 ? (stats.upperQuartile - stats.lowerQuartile) / stats.median * 100.0 : 0.0;
+  stats.spreadPercent = stats.median > 0.0 ? (stats.upperQuartile - stats.lowerQuartile) / stats.median * 100.0 : 0.0;
   return stats;
 }
 
@@ -50,10 +49,10 @@ std::vector<PeerSetting> peerLoadSettings(VstInt32 uniqueId) {
   // Filter types are 9 steps over 0..1: 0.25 high-pass, 0.625 low shelf,
   // 0.125 bell, 0.375 high shelf, 0.5 low-pass.
   if (uniqueId == fourCharCode('a', '5', 'e', 'r')) {
-    return {{"mode", 0.0f},    {"ft_0", 0.25f},  {"f_0", 0.1f},   {"ft_1", 0.625f}, {"f_1", 0.3f},  {"g_1", 0.6f},
-            {"ft_2", 0.125f},  {"f_2", 0.45f},   {"g_2", 0.6f},   {"q_2", 0.01f},   {"ft_3", 0.125f}, {"f_3", 0.6f},
-            {"g_3", 0.4f},     {"q_3", 0.01f},   {"ft_4", 0.375f}, {"f_4", 0.8f},   {"g_4", 0.6f},  {"ft_5", 0.5f},
-            {"f_5", 0.95f}};
+    return {{"mode", 0.0f},   {"ft_0", 0.25f},  {"f_0", 0.1f},  {"ft_1", 0.625f}, {"f_1", 0.3f},
+            {"g_1", 0.6f},    {"ft_2", 0.125f}, {"f_2", 0.45f}, {"g_2", 0.6f},    {"q_2", 0.01f},
+            {"ft_3", 0.125f}, {"f_3", 0.6f},    {"g_3", 0.4f},  {"q_3", 0.01f},   {"ft_4", 0.375f},
+            {"f_4", 0.8f},    {"g_4", 0.6f},    {"ft_5", 0.5f}, {"f_5", 0.95f}};
   }
   // The three-band equaliser: its bands always run; gains away from 0 dB
   // keep any shortcut for a flat setting out of the measurement.
@@ -155,8 +154,8 @@ int runBench(const BenchArgs& args, std::ostream& out, std::ostream& err) {
         ++applied;
       }
       // A newer peer release may have renamed parameters: the count shows it.
-      entry.settings = "peer load: " + std::to_string(applied) + " of " + std::to_string(peer.size()) +
-                       " parameters set";
+      entry.settings =
+          "peer load: " + std::to_string(applied) + " of " + std::to_string(peer.size()) + " parameters set";
     } else if (!args.program.empty()) {
       const int program = findProgram(instance, args.program, error);
       if (program < 0) {
@@ -166,9 +165,9 @@ int runBench(const BenchArgs& args, std::ostream& out, std::ostream& err) {
       instance.setProgram(program);
       entry.settings = "program " + std::to_string(program) + " '" + instance.programName() + "'";
     } else {
-      entry.settings = instance.numPrograms() > 0
-                           ? "program " + std::to_string(instance.currentProgram()) + " '" + instance.programName() + "'"
-                           : "defaults";
+      entry.settings = instance.numPrograms() > 0 ? "program " + std::to_string(instance.currentProgram()) + " '" +
+                                                        instance.programName() + "'"
+                                                  : "defaults";
     }
     const auto inputs = static_cast<size_t>(std::max(instance.numInputs(), 0));
     const auto outputs = static_cast<size_t>(std::max(instance.numOutputs(), 0));
@@ -205,7 +204,8 @@ int runBench(const BenchArgs& args, std::ostream& out, std::ostream& err) {
     }
   }
 
-  out << "library                                  ns/frame median   min .. max          IQR      x realtime  settings\n";
+  out << "library                                  ns/frame median   min .. max          IQR      x realtime  "
+         "settings\n";
   bool allFiniteOutput = true;
   for (auto& entry : entries) {
     const BenchStats stats = summarizeRounds(entry.rounds);

@@ -92,12 +92,14 @@ int runInfo(const InfoArgs& args, std::ostream& out, std::ostream& err) {
   out << "vendor          " << instance.vendorString() << "\n";
   out << "product         " << instance.productString() << "\n";
   out << "vendor version  " << instance.dispatch(effGetVendorVersion) << "\n";
-  out << "unique ID       '" << fourCharText(effect->uniqueID) << "' (" << hexText(static_cast<uint32_t>(effect->uniqueID), 8) << ")\n";
+  out << "unique ID       '" << fourCharText(effect->uniqueID) << "' ("
+      << hexText(static_cast<uint32_t>(effect->uniqueID), 8) << ")\n";
   out << "version         " << effect->version << "\n";
   out << "VST version     " << instance.dispatch(effGetVstVersion) << "\n";
   out << "category        " << instance.dispatch(effGetPlugCategory) << "\n";
   out << "inputs/outputs  " << effect->numInputs << "/" << effect->numOutputs << "\n";
-  out << "flags           " << hexText(static_cast<uint32_t>(effect->flags), 1) << " (" << flagNames(effect->flags) << ")\n";
+  out << "flags           " << hexText(static_cast<uint32_t>(effect->flags), 1) << " (" << flagNames(effect->flags)
+      << ")\n";
   out << "initial delay   " << effect->initialDelay << "\n";
   out << "tail size       " << instance.dispatch(effGetTailSize) << "\n";
   out << "parameters      " << effect->numParams << "\n";

@@ -89,13 +89,13 @@ void updateTimeInfo(HostContext& context) {
   info.barStartPos = std::floor(info.ppqPos / 4.0) * 4.0;
   info.timeSigNumerator = 4;
   info.timeSigDenominator = 4;
-  info.flags = kVstTransportPlaying | kVstNanosValid | kVstPpqPosValid | kVstTempoValid | kVstBarsValid |
-               kVstTimeSigValid;
+  info.flags =
+      kVstTransportPlaying | kVstNanosValid | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
   if (context.transportJustStarted) info.flags |= kVstTransportChanged;
 }
 
-VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*value*/,
-                                   void* ptr, float /*opt*/) {
+VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*value*/, void* ptr,
+                                   float /*opt*/) {
   if (opcode == audioMasterVersion) return 2400;
   HostContext& context = contextFor(effect);
   switch (opcode) {

@@ -76,8 +76,7 @@ class PluginInstance {
 
   AEffect* effect() const { return effect_; }
   HostContext& context() { return *context_; }
-  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                     float opt = 0.0f);
+  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
   void close();
 
   // Set-up as hosts do it: rate and block size while suspended, then mains on.
@@ -87,8 +86,9 @@ class PluginInstance {
   void suspend();  // effStopProcess, then effMainsChanged 0
   bool isResumed() const { return resumed_; }
 
-  bool canProcessDouble() const { return effect_->processDoubleReplacing != nullptr &&
-                                         (effect_->flags & effFlagsCanDoubleReplacing) != 0; }
+  bool canProcessDouble() const {
+    return effect_->processDoubleReplacing != nullptr && (effect_->flags & effFlagsCanDoubleReplacing) != 0;
+  }
   bool hasChunks() const { return (effect_->flags & effFlagsProgramChunks) != 0; }
   int numParams() const { return effect_->numParams; }
   int numPrograms() const { return effect_->numPrograms; }

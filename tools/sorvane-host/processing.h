@@ -18,8 +18,7 @@ class BlockProcessor {
 
   // frames may exceed maxBlock: the processor splits it. Returns false if
   // the instance cannot process in double precision and useDouble is set.
-  bool process(const float* inLeft, const float* inRight, float* outLeft, float* outRight, int frames,
-               bool useDouble);
+  bool process(const float* inLeft, const float* inRight, float* outLeft, float* outRight, int frames, bool useDouble);
 
  private:
   void processChunk(const float* inLeft, const float* inRight, float* outLeft, float* outRight, int frames,

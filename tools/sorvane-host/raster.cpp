@@ -8,7 +8,10 @@
 namespace sorvane::host {
 
 Raster::Raster(int width, int height, Rgb background)
-    : width_(width), height_(height), clipX1_(width), clipY1_(height),
+    : width_(width),
+      height_(height),
+      clipX1_(width),
+      clipY1_(height),
       pixels_(static_cast<size_t>(width) * static_cast<size_t>(height) * 3) {
   for (size_t i = 0; i < pixels_.size(); i += 3) {
     pixels_[i] = background.r;

@@ -58,8 +58,7 @@ ResponseCurve measureResponse(PluginInstance& instance, double sampleRate, int b
   right[warmUp] = kImpulseHeight;
   // Block boundaries stay aligned with the warm-up: the host's blocks are
   // what they are in a real session, the impulse just falls inside one.
-  processor.process(left.data(), right.data(), outLeft.data(), outRight.data(), static_cast<int>(left.size()),
-                    false);
+  processor.process(left.data(), right.data(), outLeft.data(), outRight.data(), static_cast<int>(left.size()), false);
   std::vector<double> impulse(length);
   for (size_t i = 0; i < length; ++i) impulse[i] = outLeft[warmUp + i] / kImpulseHeight;
   ResponseCurve curve;

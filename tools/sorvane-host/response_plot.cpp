@@ -27,9 +27,8 @@ const Rgb kInk{30, 30, 35};
 const Rgb kFaintInk{90, 90, 100};
 
 // Twelve colours that stay apart from each other on white.
-const Rgb kPalette[] = {{31, 119, 180}, {214, 39, 40},  {44, 160, 44},  {255, 127, 14},
-                        {148, 103, 189}, {140, 86, 75},  {227, 119, 194}, {23, 190, 207},
-                        {188, 189, 34},  {0, 0, 0},      {127, 127, 127}, {0, 90, 60}};
+const Rgb kPalette[] = {{31, 119, 180},  {214, 39, 40},  {44, 160, 44},  {255, 127, 14}, {148, 103, 189}, {140, 86, 75},
+                        {227, 119, 194}, {23, 190, 207}, {188, 189, 34}, {0, 0, 0},      {127, 127, 127}, {0, 90, 60}};
 
 double xForFrequency(double frequency) {
   const double position = std::log(frequency / kPlotLowHz) / std::log(kPlotHighHz / kPlotLowHz);

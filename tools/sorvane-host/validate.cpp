@@ -178,7 +178,8 @@ CheckOutcome checkEffectRecord(const PluginLibrary& library, const ValidateSetti
     fail("effFlagsCanDoubleReplacing is set but processDoubleReplacing is null");
   }
   const VstIntPtr version = session.instance().dispatch(effGetVstVersion);
-  if (settings.strictness >= 5 && version < 2400) fail("effGetVstVersion answers " + std::to_string(version) + ", not 2400");
+  if (settings.strictness >= 5 && version < 2400)
+    fail("effGetVstVersion answers " + std::to_string(version) + ", not 2400");
   return pass("'" + session.instance().effectName() + "', " + std::to_string(effect->numInputs) + " in, " +
               std::to_string(effect->numOutputs) + " out, " + std::to_string(effect->numParams) + " parameters, " +
               std::to_string(effect->numPrograms) + " programs");
@@ -289,7 +290,8 @@ CheckOutcome checkBlockInvariance(const PluginLibrary& library, const ValidateSe
         std::copy_n(source.begin() + done, size, session.input(c).begin());
       }
       session.process(size);
-      if (session.outputs() > 0) result.insert(result.end(), session.output(0).begin(), session.output(0).begin() + size);
+      if (session.outputs() > 0)
+        result.insert(result.end(), session.output(0).begin(), session.output(0).begin() + size);
       done += size;
     }
     return result;
@@ -441,7 +443,8 @@ CheckOutcome checkPrograms(const PluginLibrary& library, const ValidateSettings&
   for (int p = 0; p < programs; ++p) {
     instance.setProgram(p);
     if (instance.currentProgram() != p) {
-      fail("effSetProgram " + std::to_string(p) + " leaves effGetProgram at " + std::to_string(instance.currentProgram()));
+      fail("effSetProgram " + std::to_string(p) + " leaves effGetProgram at " +
+           std::to_string(instance.currentProgram()));
     }
     instance.programName();
     session.runNoise(random, 0.05, 512, "program " + std::to_string(p) + " '" + instance.programName() + "'");
@@ -451,9 +454,11 @@ CheckOutcome checkPrograms(const PluginLibrary& library, const ValidateSettings&
     instance.setProgram(programs);
     instance.dispatch(effSetProgram, 0, -1);
     const int after = instance.currentProgram();
-    if (after < 0 || after >= programs) fail("effSetProgram out of range leaves the program at " + std::to_string(after));
+    if (after < 0 || after >= programs)
+      fail("effSetProgram out of range leaves the program at " + std::to_string(after));
     if (settings.strictness >= 5 && after != before) {
-      fail("effSetProgram out of range changed the program from " + std::to_string(before) + " to " + std::to_string(after));
+      fail("effSetProgram out of range changed the program from " + std::to_string(before) + " to " +
+           std::to_string(after));
     }
   }
   return pass(std::to_string(programs) + " programs selected and played" +
@@ -504,7 +509,8 @@ CheckOutcome checkChunkRoundTrip(const PluginLibrary& library, const ValidateSet
   PluginInstance& target = second.instance();
   // The program number travels beside the chunk, as hosts store it.
   if (target.numPrograms() > 0) target.setProgram(source.currentProgram());
-  if (!target.setChunk(saved, program)) fail("a fresh instance refuses the " + kind + " of " + std::to_string(saved.size()) + " bytes");
+  if (!target.setChunk(saved, program))
+    fail("a fresh instance refuses the " + kind + " of " + std::to_string(saved.size()) + " bytes");
   const auto restored = target.getChunk(program);
   const std::string difference = firstDifference(saved, restored);
   if (!difference.empty()) fail("the " + kind + " does not come back byte for byte: " + difference);
@@ -538,7 +544,8 @@ CheckOutcome checkSilence(const PluginLibrary& library, const ValidateSettings& 
   if (settings.strictness >= 3 && !synth && peak > 1e-5) {
     fail("silence in gives " + std::to_string(20.0 * std::log10(peak)) + " dBFS out");
   }
-  return pass("1 s of silence gives finite" + std::string(settings.strictness >= 3 && !synth ? ", silent" : "") + " output");
+  return pass("1 s of silence gives finite" + std::string(settings.strictness >= 3 && !synth ? ", silent" : "") +
+              " output");
 }
 
 CheckOutcome checkDecayWithoutDenormals(const PluginLibrary& library, const ValidateSettings&, uint64_t seed) {
@@ -713,7 +720,8 @@ CheckOutcome checkDoublePrecision(const PluginLibrary& library, const ValidateSe
     }
   }
   if (difference > 1e-4 * std::max(peak, 1e-3)) {
-    fail("double and single precision differ by " + std::to_string(difference) + " (peak " + std::to_string(peak) + ")");
+    fail("double and single precision differ by " + std::to_string(difference) + " (peak " + std::to_string(peak) +
+         ")");
   }
   return pass("agrees with single precision within " + std::to_string(difference));
 }
@@ -783,7 +791,8 @@ CheckOutcome checkTextLimits(const PluginLibrary& library, const ValidateSetting
            std::to_string(query.limit) + ")");
     }
   }
-  return pass(std::to_string(queries.size()) + " texts within " + (strict ? "the interface's limits" : "63 characters"));
+  return pass(std::to_string(queries.size()) + " texts within " +
+              (strict ? "the interface's limits" : "63 characters"));
 }
 
 CheckOutcome checkMainsToggling(const PluginLibrary& library, const ValidateSettings& settings, uint64_t seed) {
@@ -816,8 +825,8 @@ CheckOutcome checkUnusualDispatcherCalls(const PluginLibrary& library, const Val
   }
   std::string detail = "opcodes 80 to 100, odd canDo strings, out-of-range indices";
   if (settings.strictness >= 9) {
-    for (VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay, effGetProgramName,
-                            effGetEffectName, effGetVendorString, effGetProductString, effGetChunk}) {
+    for (VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay, effGetProgramName, effGetEffectName,
+                            effGetVendorString, effGetProductString, effGetChunk}) {
       instance.dispatch(opcode, 0, 0, nullptr);
     }
     detail += ", null text pointers";
@@ -826,14 +835,17 @@ CheckOutcome checkUnusualDispatcherCalls(const PluginLibrary& library, const Val
 }
 
 std::string encode(const CheckOutcome& outcome) {
-  const char kind = outcome.kind == CheckOutcome::Kind::Pass ? 'P' : outcome.kind == CheckOutcome::Kind::Fail ? 'F' : 'S';
+  const char kind = outcome.kind == CheckOutcome::Kind::Pass   ? 'P'
+                    : outcome.kind == CheckOutcome::Kind::Fail ? 'F'
+                                                               : 'S';
   return std::string(1, kind) + outcome.detail;
 }
 
 CheckOutcome decode(const std::string& text) {
   if (text.empty()) return {CheckOutcome::Kind::Fail, "the check ended without a result"};
-  const auto kind = text[0] == 'P' ? CheckOutcome::Kind::Pass
-                                   : text[0] == 'S' ? CheckOutcome::Kind::Skip : CheckOutcome::Kind::Fail;
+  const auto kind = text[0] == 'P'   ? CheckOutcome::Kind::Pass
+                    : text[0] == 'S' ? CheckOutcome::Kind::Skip
+                                     : CheckOutcome::Kind::Fail;
   return {kind, text.substr(1)};
 }
 
@@ -846,7 +858,8 @@ const std::vector<ValidationCheck>& validationChecks() {
       {"effect record", 1, checkEffectRecord},
       {"open and close many instances", 1, checkInstances},
       {"sample rates with suspend/resume", 1, [](L l, S, uint64_t seed) { return checkSampleRates(l, true, seed); }},
-      {"sample rates without suspend/resume", 1, [](L l, S, uint64_t seed) { return checkSampleRates(l, false, seed); }},
+      {"sample rates without suspend/resume", 1,
+       [](L l, S, uint64_t seed) { return checkSampleRates(l, false, seed); }},
       {"block size 0", 1, checkBlockSizeZero},
       {"block size 1 and odd sizes", 1, checkOddBlockSizes},
       {"blocks larger than announced", 1, checkOversizedBlocks},

@@ -7,8 +7,8 @@
 // on every chunk round trip, 3 crashes on a block of 0 frames.
 #include <cmath>
 #include <csignal>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
