@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "gui/aeffeditor.h"
+#include "plugin/aeffeditor.h"
 
 namespace {
 

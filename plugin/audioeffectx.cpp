@@ -1,6 +1,6 @@
 #include "plugin/audioeffectx.h"
 
-#include "gui/aeffeditor.h"
+#include "plugin/aeffeditor.h"
 
 bool AudioEffectX::beginEdit(VstInt32 index) { return callHost(audioMasterBeginEdit, index) != 0; }
 bool AudioEffectX::endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index) != 0; }

@@ -21,7 +21,7 @@
 #include <tuple>
 #include <utility>
 
-#include "gui/aeffeditor.h"
+#include "plugin/aeffeditor.h"
 #include "plugin/audioeffectx.h"
 #include "plugin/parameters.h"
 #include "plugin/shared_field.h"

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "gui/cgeometry.h"
+#include "gui/draw/cgeometry.h"
 
 namespace sorvane::snapshot {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/cbitmap.h"
-#include "gui/cdrawcontext.h"
+#include "gui/draw/cbitmap.h"
+#include "gui/draw/cdrawcontext.h"
 #include "platform/resources.h"
 #include "tools/snapshot/mockup_layout.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "gui/cbaseobject.h"
-#include "gui/ccolor.h"
-#include "gui/cgeometry.h"
+#include "gui/draw/ccolor.h"
+#include "gui/draw/cgeometry.h"
 #include "platform/draw.h"
 
 namespace sorvane {

@@ -5,10 +5,10 @@
 #include <array>
 #include <cstdlib>
 
-#include "gui/cbitmap.h"
-#include "gui/cdrawcontext.h"
-#include "tests/gui/backends.h"
-#include "tests/gui/png_fixture.h"
+#include "gui/draw/cbitmap.h"
+#include "gui/draw/cdrawcontext.h"
+#include "tests/gui/draw/backends.h"
+#include "tests/gui/draw/png_fixture.h"
 
 namespace sorvane {
 namespace {

@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "gui/cbaseobject.h"
-#include "gui/ccolor.h"
-#include "gui/cfontdesc.h"
-#include "gui/cgeometry.h"
+#include "gui/draw/ccolor.h"
+#include "gui/draw/cfontdesc.h"
+#include "gui/draw/cgeometry.h"
 #include "platform/draw.h"
 
 namespace sorvane {
@@ -24,10 +24,9 @@ enum CDrawMode { kCopyMode = 0, kOrMode = 1, kXorMode = 2, kAntialias = 3 };
 
 class CDrawContext : public CBaseObject {
  public:
-  // On a window's drawing context: systemContext is the window's (or its
-  // paint) device context on Windows, the PixelBuffer* to draw into elsewhere.
-  CDrawContext(CFrame* frame, void* systemContext, void* window = nullptr);
-  // On any back-end device (the software canvas of tests and snapshots).
+  // On a device the window hands out for one paint (not owned).
+  explicit CDrawContext(platform::DrawDevice& device, CFrame* frame = nullptr);
+  // On a device of its own (off-screen buffers, the canvas of tests and snapshots).
   explicit CDrawContext(std::unique_ptr<platform::DrawDevice> device, CFrame* frame = nullptr);
   ~CDrawContext() override;
 
@@ -70,7 +69,6 @@ class CDrawContext : public CBaseObject {
   CPoint offset;
 
   CFrame* getFrame() const { return frame_; }
-  void* getWindow() const { return window_; }
   // The device this context draws on, its clip brought up to date with the
   // offset (null when the system gave no device).
   platform::DrawDevice* device();
@@ -81,8 +79,8 @@ class CDrawContext : public CBaseObject {
   void applyClip();
 
   CFrame* frame_ = nullptr;
-  void* window_ = nullptr;
-  std::unique_ptr<platform::DrawDevice> device_;
+  std::unique_ptr<platform::DrawDevice> ownedDevice_;
+  platform::DrawDevice* device_ = nullptr;
   CRect clip_;
   CPoint clipOffset_;  // the offset the device's clip was set with
   CPoint pen_;

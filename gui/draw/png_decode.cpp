@@ -1,4 +1,4 @@
-#include "gui/png_decode.h"
+#include "gui/draw/png_decode.h"
 
 #include <png.h>
 

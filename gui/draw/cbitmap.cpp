@@ -1,7 +1,7 @@
-#include "gui/cbitmap.h"
+#include "gui/draw/cbitmap.h"
 
-#include "gui/cdrawcontext.h"
-#include "gui/png_decode.h"
+#include "gui/draw/cdrawcontext.h"
+#include "gui/draw/png_decode.h"
 #include "platform/resources.h"
 
 namespace sorvane {

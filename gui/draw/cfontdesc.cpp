@@ -1,4 +1,4 @@
-#include "gui/cfontdesc.h"
+#include "gui/draw/cfontdesc.h"
 
 namespace sorvane {
 

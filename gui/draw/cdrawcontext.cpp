@@ -1,4 +1,4 @@
-#include "gui/cdrawcontext.h"
+#include "gui/draw/cdrawcontext.h"
 
 namespace sorvane {
 namespace {
@@ -7,13 +7,13 @@ platform::DrawColor deviceColor(const CColor& c) { return platform::DrawColor{c.
 
 }  // namespace
 
-CDrawContext::CDrawContext(CFrame* frame, void* systemContext, void* window)
-    : CDrawContext(platform::createWindowDevice(systemContext, window), frame) {
-  window_ = window;
+CDrawContext::CDrawContext(platform::DrawDevice& device, CFrame* frame) : frame_(frame), device_(&device) {
+  setFont(nullptr);
+  resetClipRect();
 }
 
 CDrawContext::CDrawContext(std::unique_ptr<platform::DrawDevice> device, CFrame* frame)
-    : frame_(frame), device_(std::move(device)) {
+    : frame_(frame), ownedDevice_(std::move(device)), device_(ownedDevice_.get()) {
   setFont(nullptr);
   resetClipRect();
 }
@@ -28,7 +28,7 @@ platform::DrawRect CDrawContext::toDevice(const CRect& r) const {
 
 platform::DrawDevice* CDrawContext::device() {
   if (device_ && !(clipOffset_ == offset)) applyClip();
-  return device_.get();
+  return device_;
 }
 
 void CDrawContext::moveTo(const CPoint& point) { pen_ = point; }

@@ -1,4 +1,4 @@
-#include "tests/gui/png_fixture.h"
+#include "tests/gui/draw/png_fixture.h"
 
 #include <png.h>
 

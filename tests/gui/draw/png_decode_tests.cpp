@@ -5,8 +5,8 @@
 
 #include <array>
 
-#include "gui/png_decode.h"
-#include "tests/gui/png_fixture.h"
+#include "gui/draw/png_decode.h"
+#include "tests/gui/draw/png_fixture.h"
 
 namespace sorvane {
 namespace {

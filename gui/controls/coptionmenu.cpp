@@ -1,0 +1,256 @@
+#include "gui/controls/coptionmenu.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "gui/draw/cbitmap.h"
+#include "gui/views/cframe.h"
+
+namespace sorvane {
+namespace {
+
+// Columns are only made for lists a screen can hold.
+constexpr int kMaxEntriesForColumns = 160;
+
+}  // namespace
+
+CMenuItem::CMenuItem(const char* title, int flags, COptionMenu* submenu)
+    : title_(title ? title : ""), flags_(flags), submenu_(submenu) {}
+
+CMenuItem::~CMenuItem() {
+  if (submenu_) submenu_->forget();
+}
+
+COptionMenu::COptionMenu(const CRect& size, CControlListener* listener, std::int32_t tag, CBitmap* background,
+                         CBitmap* backgroundWhileOpen, std::int32_t style)
+    : CParamDisplay(size, background, style) {
+  this->listener = listener;
+  this->tag = tag;
+  setBackgroundWhileOpen(backgroundWhileOpen);
+}
+
+COptionMenu::~COptionMenu() {
+  removeAllEntry();
+  if (backgroundWhileOpen_) backgroundWhileOpen_->forget();
+}
+
+void COptionMenu::setBackgroundWhileOpen(CBitmap* bitmap) {
+  if (bitmap) bitmap->remember();
+  if (backgroundWhileOpen_) backgroundWhileOpen_->forget();
+  backgroundWhileOpen_ = bitmap;
+}
+
+bool COptionMenu::addEntry(const char* title, int index, int flags) {
+  if (title && std::strcmp(title, "-") == 0) flags |= CMenuItem::kSeparator;
+  auto item = std::make_unique<CMenuItem>(title, flags);
+  if (index < 0 || index >= getNbEntries())
+    entries_.push_back(std::move(item));
+  else
+    entries_.insert(entries_.begin() + index, std::move(item));
+  return true;
+}
+
+bool COptionMenu::addEntry(COptionMenu* submenu, const char* title) {
+  if (submenu == nullptr || submenu == this) return false;
+  entries_.push_back(std::make_unique<CMenuItem>(title, CMenuItem::kNoFlags, submenu));
+  return true;
+}
+
+bool COptionMenu::addItem(const char* title, int flags) {
+  entries_.push_back(std::make_unique<CMenuItem>(title, flags & ~CMenuItem::kSeparator));
+  return true;
+}
+
+bool COptionMenu::addSeparator() {
+  entries_.push_back(std::make_unique<CMenuItem>("", CMenuItem::kSeparator));
+  return true;
+}
+
+bool COptionMenu::removeEntry(int index) {
+  if (index < 0 || index >= getNbEntries()) return false;
+  entries_.erase(entries_.begin() + index);
+  if (currentIndex_ >= getNbEntries()) currentIndex_ = -1;
+  return true;
+}
+
+bool COptionMenu::removeAllEntry() {
+  entries_.clear();
+  currentIndex_ = -1;
+  lastResult_ = -1;
+  lastMenu_ = nullptr;
+  return true;
+}
+
+CMenuItem* COptionMenu::getEntry(int index) const {
+  if (index < 0 || index >= getNbEntries()) return nullptr;
+  return entries_[static_cast<size_t>(index)].get();
+}
+
+COptionMenu* COptionMenu::getSubMenu(int index) const {
+  for (const auto& item : entries_) {
+    if (!item->getSubmenu()) continue;
+    if (index-- == 0) return item->getSubmenu();
+  }
+  return nullptr;
+}
+
+int COptionMenu::getNbSubMenus() const {
+  int count = 0;
+  for (const auto& item : entries_) count += item->getSubmenu() ? 1 : 0;
+  return count;
+}
+
+bool COptionMenu::checkEntry(int index, bool state) {
+  CMenuItem* item = getEntry(index);
+  if (!item) return false;
+  item->setChecked(state);
+  return true;
+}
+
+bool COptionMenu::checkEntryAlone(int index) {
+  if (!getEntry(index)) return false;
+  for (int i = 0; i < getNbEntries(); ++i) entries_[static_cast<size_t>(i)]->setChecked(i == index);
+  return true;
+}
+
+bool COptionMenu::isCheckEntry(int index) const {
+  const CMenuItem* item = getEntry(index);
+  return item && item->isChecked();
+}
+
+COptionMenu* COptionMenu::getLastItemMenu(int& indexInMenu) const {
+  indexInMenu = lastMenu_ ? lastMenu_->lastResult_ : -1;
+  return lastMenu_;
+}
+
+void COptionMenu::setValue(float v) {
+  // Tested in float first: a huge or NaN value has no integer to become.
+  if (!(v >= 0.0f) || !(v < static_cast<float>(getNbEntries()))) return;
+  const int index = static_cast<int>(v);
+  if (index >= getNbEntries()) return;
+  currentIndex_ = index;
+  if ((style & kMultipleCheckStyle & ~kCheckStyle) != 0) {
+    CMenuItem* item = getEntry(index);
+    item->setChecked(!item->isChecked());
+  }
+  value = v;
+  setDirty();
+}
+
+void COptionMenu::draw(CDrawContext* context) {
+  CMenuItem* current = getCurrent();
+  CBitmap* shown = open_ && backgroundWhileOpen_ ? backgroundWhileOpen_ : nullptr;
+  drawText(context, current ? current->getTitle().c_str() : nullptr, shown);
+}
+
+void COptionMenu::buildPopup(platform::PopupMenu& out, std::vector<CommandTarget>& targets) {
+  targets.clear();
+  targets.push_back({nullptr, -1});  // command 0 means nothing chosen
+  buildEntries(out.entries, targets);
+}
+
+void COptionMenu::buildEntries(std::vector<platform::PopupMenuEntry>& out, std::vector<CommandTarget>& targets) {
+  const int count = getNbEntries();
+  const bool multipleCheck = (style & kMultipleCheckStyle & ~kCheckStyle) != 0;
+  for (int i = 0; i < count; ++i) {
+    const CMenuItem& item = *entries_[static_cast<size_t>(i)];
+    platform::PopupMenuEntry entry;
+    if (itemsPerColumn_ > 0 && count < kMaxEntriesForColumns && i > 0 && i % itemsPerColumn_ == 0)
+      entry.columnBreak = true;
+    if (item.isSeparator()) {
+      entry.kind = platform::PopupMenuEntry::Separator;
+      out.push_back(std::move(entry));
+      continue;
+    }
+    char numbered[512];
+    const char* formats[] = {"%1d %s", "%02d %s", "%03d %s"};
+    if (prefixNumbers_ >= 2 && prefixNumbers_ <= 4) {
+      std::snprintf(numbered, sizeof(numbered), formats[prefixNumbers_ - 2], i + 1, item.getTitle().c_str());
+      entry.title = numbered;
+    } else {
+      entry.title = item.getTitle();
+    }
+    entry.disabled = !item.isEnabled() || item.isTitle();
+    entry.checked = item.isChecked() && (multipleCheck || ((style & kCheckStyle) && i == currentIndex_));
+    if (COptionMenu* sub = item.getSubmenu()) {
+      entry.kind = platform::PopupMenuEntry::Submenu;
+      sub->buildEntries(entry.submenu, targets);
+    } else {
+      entry.kind = platform::PopupMenuEntry::Command;
+      entry.command = static_cast<int>(targets.size());
+      targets.push_back({this, i});
+    }
+    out.push_back(std::move(entry));
+  }
+}
+
+bool COptionMenu::popup(bool acceptRightButton) {
+  if (!parentFrame || !parentFrame->isWindowOpen()) return false;
+  CFrame* frame = parentFrame;
+  const platform::UiServices& services = frame->getServices();
+  if (!services.menus) return false;
+
+  platform::PopupMenu menu;
+  std::vector<CommandTarget> targets;
+  buildPopup(menu, targets);
+  // Sub-menus live as long as their entries: hold them while the menu is open.
+  for (const CommandTarget& t : targets)
+    if (t.menu) t.menu->remember();
+
+  CPoint corner(size.left, (style & kPopupStyle) ? size.top : size.bottom);
+  localToFrame(corner);
+  int originX = 0, originY = 0;
+  frame->getNativeWindow()->screenOrigin(originX, originY);
+  void* owner = frame->getSystemWindow();
+
+  // The menu loop may run host code that closes the editor: the frame and
+  // this menu stay whole until it returns.
+  frame->remember();
+  remember();
+  const int command = services.menus->track(owner, menu, originX + corner.x, originY + corner.y, acceptRightButton);
+
+  bool chosen = false;
+  if (command > 0 && command < static_cast<int>(targets.size())) {
+    const CommandTarget target = targets[static_cast<size_t>(command)];
+    if (target.menu->getEntry(target.index)) {
+      lastMenu_ = target.menu;
+      lastResult_ = target.index;
+      target.menu->lastMenu_ = target.menu;
+      target.menu->lastResult_ = target.index;
+      target.menu->setValue(static_cast<float>(target.index));
+      if (listener) listener->valueChanged(target.menu);
+      chosen = true;
+    }
+  }
+  for (const CommandTarget& t : targets)
+    if (t.menu) t.menu->forget();
+  frame->forget();
+  forget();
+  return chosen;
+}
+
+CMouseEventResult COptionMenu::onMouseDown(CPoint&, const CButtonState& buttons) {
+  if (!(buttons & (kLButton | kRButton | kApple))) return kMouseEventNotHandled;
+  remember();
+  beginEdit();
+  open_ = true;
+  if (backgroundWhileOpen_) {
+    invalid();
+    if (parentFrame) parentFrame->updateWindow();
+  }
+  popup((buttons & kRButton) != 0);
+  open_ = false;
+  if (backgroundWhileOpen_) invalid();
+  if (parentFrame) parentFrame->setFocusView(nullptr);
+  endEdit();
+  forget();
+  return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+}
+
+bool COptionMenu::isTypeOf(const char* className) const {
+  if (className && std::strcmp(className, "COptionMenu") == 0) return true;
+  return CParamDisplay::isTypeOf(className);
+}
+
+}  // namespace sorvane

@@ -1,0 +1,140 @@
+#include "platform/headless/headless_window.h"
+
+#include <algorithm>
+
+namespace sorvane::platform {
+namespace {
+
+DrawRect unite(const DrawRect& a, const DrawRect& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  return DrawRect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                  std::max(a.bottom, b.bottom)};
+}
+
+}  // namespace
+
+HeadlessWindow::HeadlessWindow(HeadlessWindowSystem& system, int width, int height, WindowClient& client)
+    : system_(system), client_(&client), pixels_(createMemoryPixelBuffer(std::max(width, 1), std::max(height, 1))) {
+  ++system_.live_;
+  system_.newest_ = this;
+}
+
+HeadlessWindow::~HeadlessWindow() {
+  *alive_ = false;
+  --system_.live_;
+  if (system_.newest_ == this) system_.newest_ = nullptr;
+}
+
+void HeadlessWindow::invalidate(const DrawRect& area) {
+  const DrawRect bounds{0, 0, pixels_->width(), pixels_->height()};
+  pending_ = unite(pending_, area.intersect(bounds));
+}
+
+void HeadlessWindow::update() {
+  if (pending_.empty()) return;
+  const DrawRect area = pending_;
+  pending_ = DrawRect{};
+  paint(area);
+}
+
+void HeadlessWindow::paintAll() {
+  pending_ = DrawRect{};
+  paint(DrawRect{0, 0, pixels_->width(), pixels_->height()});
+}
+
+void HeadlessWindow::paint(const DrawRect& area) {
+  if (!client_) return;
+  auto device = createSoftwareDevice(*pixels_);
+  device->setClip(area);
+  WindowEvent event;
+  event.type = WindowEventType::Paint;
+  event.area = area;
+  event.device = device.get();
+  ++paints_;
+  const std::shared_ptr<bool> alive = alive_;
+  client_->handleWindowEvent(event);
+  if (!*alive) return;
+}
+
+void HeadlessWindow::screenOrigin(int& x, int& y) {
+  x = originX_;
+  y = originY_;
+}
+
+WindowEventResult HeadlessWindow::send(const WindowEvent& event) {
+  if (event.type == WindowEventType::MouseLeave) {
+    // A system reports a leave only when one was asked for, and once.
+    if (!leaveArmed_) return {};
+    leaveArmed_ = false;
+  }
+  if (!client_) return {};
+  const std::shared_ptr<bool> alive = alive_;
+  const WindowEventResult result = client_->handleWindowEvent(event);
+  if (!*alive) return result;
+  switch (event.type) {
+    case WindowEventType::MouseDown:
+      if (result.captureMouse) captured_ = true;
+      break;
+    case WindowEventType::MouseUp:
+    case WindowEventType::CaptureLost:
+    case WindowEventType::Destroy:
+      captured_ = false;
+      break;
+    default:
+      break;
+  }
+  return result;
+}
+
+WindowEventResult HeadlessWindow::mouseDown(int x, int y, int buttons) {
+  WindowEvent e;
+  e.type = WindowEventType::MouseDown;
+  e.x = x, e.y = y, e.buttons = buttons;
+  return send(e);
+}
+
+WindowEventResult HeadlessWindow::mouseMove(int x, int y, int buttons) {
+  WindowEvent e;
+  e.type = WindowEventType::MouseMove;
+  e.x = x, e.y = y, e.buttons = buttons;
+  return send(e);
+}
+
+WindowEventResult HeadlessWindow::mouseUp(int x, int y, int buttons) {
+  WindowEvent e;
+  e.type = WindowEventType::MouseUp;
+  e.x = x, e.y = y, e.buttons = buttons;
+  return send(e);
+}
+
+WindowEventResult HeadlessWindow::wheel(int x, int y, int delta, int buttons) {
+  WindowEvent e;
+  e.type = WindowEventType::Wheel;
+  e.x = x, e.y = y, e.buttons = buttons, e.wheelDelta = delta;
+  return send(e);
+}
+
+WindowEventResult HeadlessWindow::key(WindowEventType type, const KeyCode& key) {
+  WindowEvent e;
+  e.type = type;
+  e.key = key;
+  return send(e);
+}
+
+std::unique_ptr<NativeWindow> HeadlessWindowSystem::createChildWindow(void* parent, int width, int height,
+                                                                      WindowClient& client) {
+  if (parent == nullptr || width < 0 || height < 0) return nullptr;
+  if (failNextWindow) {
+    failNextWindow = false;
+    return nullptr;
+  }
+  return std::make_unique<HeadlessWindow>(*this, width, height, client);
+}
+
+HeadlessWindowSystem& headlessWindowSystem() {
+  static HeadlessWindowSystem system;
+  return system;
+}
+
+}  // namespace sorvane::platform

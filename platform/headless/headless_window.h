@@ -1,0 +1,91 @@
+// A window with no window system behind it: it paints into a picture of its
+// own and takes its input from whoever holds it (tests, the snapshot tool).
+// It behaves like the real back ends in what the toolkit can observe:
+// invalid areas gather until update paints them, capture and leave tracking
+// are recorded, events reach the client only while it is attached.
+#pragma once
+
+#include <memory>
+
+#include "platform/draw.h"
+#include "platform/window.h"
+
+namespace sorvane::platform {
+
+class HeadlessWindowSystem;
+
+class HeadlessWindow final : public NativeWindow {
+ public:
+  HeadlessWindow(HeadlessWindowSystem& system, int width, int height, WindowClient& client);
+  ~HeadlessWindow() override;
+
+  void invalidate(const DrawRect& area) override;
+  void update() override;
+  void captureMouse(bool capture) override { captured_ = capture; }
+  void trackMouseLeave() override { leaveArmed_ = true; }
+  void setDropTarget(bool active) override { dropTarget_ = active; }
+  void screenOrigin(int& x, int& y) override;
+  int doubleClickTime() override { return doubleClickTime_; }
+  void* systemHandle() override { return this; }
+  void detachClient() override { client_ = nullptr; }
+
+  // Delivers an event as a system would: leave tracking is used up by a
+  // MouseLeave, capture ends with the button-up, the capture-lost message
+  // and the window's destruction.
+  WindowEventResult send(const WindowEvent& event);
+  WindowEventResult mouseDown(int x, int y, int buttons);
+  WindowEventResult mouseMove(int x, int y, int buttons);
+  WindowEventResult mouseUp(int x, int y, int buttons);
+  WindowEventResult wheel(int x, int y, int delta, int buttons = 0);
+  WindowEventResult key(WindowEventType type, const KeyCode& key);
+  // A whole-window Paint (as after the window was uncovered) into the window's own picture.
+  void paintAll();
+
+  const PixelBuffer& pixels() const { return *pixels_; }
+  const DrawRect& pendingArea() const { return pending_; }
+  bool hasCapture() const { return captured_; }
+  bool isLeaveArmed() const { return leaveArmed_; }
+  bool isDropTarget() const { return dropTarget_; }
+  bool hasClient() const { return client_ != nullptr; }
+  int paintCount() const { return paints_; }
+  void setScreenOrigin(int x, int y) { originX_ = x, originY_ = y; }
+  void setDoubleClickTime(int milliseconds) { doubleClickTime_ = milliseconds; }
+
+ private:
+  void paint(const DrawRect& area);
+
+  HeadlessWindowSystem& system_;
+  // Cleared by the destructor: a client may destroy the window from inside an event.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  WindowClient* client_;
+  std::unique_ptr<PixelBuffer> pixels_;
+  DrawRect pending_;
+  bool captured_ = false;
+  bool leaveArmed_ = false;
+  bool dropTarget_ = false;
+  int paints_ = 0;
+  int originX_ = 100, originY_ = 100;
+  int doubleClickTime_ = 400;
+};
+
+class HeadlessWindowSystem final : public WindowSystem {
+ public:
+  std::unique_ptr<NativeWindow> createChildWindow(void* parent, int width, int height, WindowClient& client) override;
+  const char* name() const override { return "headless"; }
+
+  // The newest window still alive, or null.
+  HeadlessWindow* window() const { return newest_; }
+  int liveWindows() const { return live_; }
+  // The next creation fails as a refusing system would.
+  bool failNextWindow = false;
+
+ private:
+  friend class HeadlessWindow;
+  HeadlessWindow* newest_ = nullptr;
+  int live_ = 0;
+};
+
+// One process-wide headless system (the native one where no window system exists).
+HeadlessWindowSystem& headlessWindowSystem();
+
+}  // namespace sorvane::platform

@@ -1,0 +1,11 @@
+#include "platform/ui_services.h"
+
+namespace sorvane::platform {
+
+const UiServices& nativeUiServices() {
+  static const UiServices services{
+      &nativeWindowSystem(), &nativePopupMenus(), &systemClock(), &systemMessageBox(), nullptr, nullptr, nullptr};
+  return services;
+}
+
+}  // namespace sorvane::platform
