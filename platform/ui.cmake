@@ -8,9 +8,14 @@ add_library(sorvane_platform_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ui_services.cpp
 )
 if(WIN32)
-  target_sources(sorvane_platform_ui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/win32/clock.cpp)
+  target_sources(sorvane_platform_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/win32/clock.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/win32/ole.cpp)
+  target_link_libraries(sorvane_platform_ui PRIVATE ole32)
 else()
-  target_sources(sorvane_platform_ui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/posix/clock.cpp)
+  target_sources(sorvane_platform_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/posix/clock.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/posix/ole.cpp)
 endif()
 target_include_directories(sorvane_platform_ui PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(sorvane_platform_ui PUBLIC sorvane_platform_draw sorvane_platform_system PRIVATE sorvane_warnings)

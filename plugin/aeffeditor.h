@@ -13,6 +13,11 @@ struct VstKeyCode {
   unsigned char modifier;  // modifier bits
 };
 
+class AEffEditor;
+
+// Makes the editor of an effect (the product's entry file supplies one).
+using EditorFactory = AEffEditor* (*)(AudioEffect* effect);
+
 class AEffEditor {
  public:
   explicit AEffEditor(AudioEffect* effect) : effect(effect) {}
@@ -36,8 +41,14 @@ class AEffEditor {
   virtual bool onKeyUp(VstKeyCode&) { return false; }
   virtual bool onWheel(float) { return false; }
   virtual bool setKnobMode(VstInt32) { return false; }
-  // The effect forwards every parameter change so the matching control follows.
+  // The effect forwards every parameter change so the matching control
+  // follows. Any thread may call it (hosts automate from the audio thread).
   virtual void setParameter(VstInt32, float) {}
+  // The effect asks for the preset display after a program or side change,
+  // and for the program list after a name change. Any thread may call them;
+  // an editor does the work on its own thread.
+  virtual void refreshPresetDisplay() {}
+  virtual void refreshProgramMenu() {}
 
  protected:
   AudioEffect* effect;           // not owned

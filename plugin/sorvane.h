@@ -94,7 +94,8 @@ class Sorvane : public AudioEffectX {
   using Slot = ProgramSlot<kValueSlots>;
   using Record = PresetRecord<kValueSlots>;
 
-  explicit Sorvane(audioMasterCallback audioMaster);
+  // The editor comes from editorFactory (none without one).
+  explicit Sorvane(audioMasterCallback audioMaster, EditorFactory editorFactory = nullptr);
   ~Sorvane() override = default;
 
   void suspend() override { resume(); }

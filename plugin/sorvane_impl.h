@@ -12,7 +12,8 @@
 namespace sorvane {
 
 template <class Product>
-Sorvane<Product>::Sorvane(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kProgramCount, kParameterCount) {
+Sorvane<Product>::Sorvane(audioMasterCallback audioMaster, EditorFactory editorFactory)
+    : AudioEffectX(audioMaster, kProgramCount, kParameterCount) {
   setNumInputs(2);
   setNumOutputs(2);
   setUniqueID(Product::kUniqueId);
@@ -44,6 +45,18 @@ Sorvane<Product>::Sorvane(audioMasterCallback audioMaster) : AudioEffectX(audioM
 
   curProgram = 0;
   for (int i = 0; i < kParameterCount; ++i) setParameter(i, bank.program[0].live().values[i]);
+
+  // An editor that cannot be made leaves a plug-in without one, never none at all.
+  if (editorFactory) {
+    AEffEditor* created = nullptr;
+    try {
+      created = editorFactory(this);
+    } catch (...) {
+      created = nullptr;
+    }
+    setEditor(created);
+    if (created) created->setKnobMode(2);
+  }
 }
 
 template <class Product>
@@ -191,12 +204,14 @@ void Sorvane<Product>::setProgram(VstInt32 program) {
   if (static_cast<uint32_t>(program) >= static_cast<uint32_t>(kProgramCount)) return;
   curProgram = program;
   applyRecord(liveRecord());
+  if (editor) editor->refreshPresetDisplay();
 }
 
 template <class Product>
 void Sorvane<Product>::setProgramName(char* name) {
   Record& record = liveRecord();
   vst_strncpy(record.name, name, kProgramNameMax);
+  if (editor) editor->refreshProgramMenu();
 }
 
 template <class Product>
@@ -299,6 +314,7 @@ void Sorvane<Product>::toggleActiveSide() {
 template <class Product>
 void Sorvane<Product>::applyActiveSide() {
   applyRecord(liveRecord());
+  if (editor) editor->refreshPresetDisplay();
 }
 
 template <class Product>

@@ -136,7 +136,7 @@ class PresetFiles {
               platform::MessageBoxService& messages, PresetFileListener* listener = nullptr)
       : effect(effect), product(product), messages(messages), listener(listener ? listener : &noListener) {
     std::memset(presetFolderPath, 0, sizeof(presetFolderPath));
-    std::strncpy(presetFolderPath, presetFolder, sizeof(presetFolderPath) - 1);
+    std::memcpy(presetFolderPath, presetFolder, boundedLength(presetFolder, sizeof(presetFolderPath) - 1));
   }
   PresetFiles(const PresetFiles&) = delete;
   PresetFiles& operator=(const PresetFiles&) = delete;

@@ -1,0 +1,20 @@
+// Pallido's library: the one place that knows both the effect and its editor.
+#include "editor/layout.h"
+#include "editor/sorvane_gui.h"
+#include "plugin/entry.h"
+#include "plugin/pallido.h"
+
+namespace {
+
+AEffEditor* makeEditor(AudioEffect* effect) {
+  return sorvane::editor::makeProductEditor<pallido::Product>(effect, sorvane::editor::pallidoLayout(),
+                                                              sorvane::platform::nativeUiServices());
+}
+
+}  // namespace
+
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
+  // The library holds one product, so its pictures are the ones every bitmap look-up sees.
+  sorvane::platform::useEmbeddedResources(&pallido::embeddedResources());
+  return new pallido::Effect(audioMaster, makeEditor);
+}

@@ -1,0 +1,324 @@
+#include "editor/sorvane_gui.h"
+
+#include <map>
+#include <new>
+
+#include "editor/caboutcontainer.h"
+#include "editor/cmyanimknob.h"
+#include "gui/controls/cbuttons.h"
+#include "gui/controls/coptionmenu.h"
+#include "gui/controls/cparamdisplay.h"
+#include "gui/controls/csplashscreen.h"
+#include "gui/draw/cbitmap.h"
+#include "gui/draw/cfontdesc.h"
+
+namespace sorvane::editor {
+namespace {
+
+constexpr std::int32_t kFileMenuStyle = kNoTextStyle | 64;
+constexpr std::int32_t kFolderModePresetMenuStyle = kNoTextStyle | kCheckStyle | 64;
+constexpr std::int32_t kProgramModePresetMenuStyle = kCheckStyle | 64;
+
+constexpr const char* kFolderModeFileMenu[] = {"Save Preset", "Save Preset As", "-", "User Manual",
+                                               "-",           "Sorvane Website"};
+constexpr const char* kProgramModeFileMenu[] = {"Save Preset", "Load Preset", "-", "Save Bank",      "Load Bank",
+                                                "-",           "User Manual", "-", "Sorvane Website"};
+
+// The pictures of one opening, each held once until the controls hold their own.
+class BitmapSet {
+ public:
+  BitmapSet() = default;
+  BitmapSet(const BitmapSet&) = delete;
+  BitmapSet& operator=(const BitmapSet&) = delete;
+  ~BitmapSet() {
+    for (auto& [name, bitmap] : bitmaps_) bitmap->forget();
+  }
+  CBitmap* load(const char* name) {
+    auto it = bitmaps_.find(name);
+    if (it != bitmaps_.end()) return it->second;
+    auto* bitmap = new CBitmap(name);
+    bitmaps_.emplace(name, bitmap);
+    return bitmap;
+  }
+
+ private:
+  std::map<std::string, CBitmap*> bitmaps_;
+};
+
+}  // namespace
+
+sorvaneGUI::sorvaneGUI(AudioEffect* effect, const EditorLayout& layout, const platform::UiServices& services,
+                       const AccessFactory& makeAccess)
+    : AEffGUIEditor(effect, services), layout_(layout) {
+  access_ = makeAccess(*services.messages, this);
+  const int count = access_->parameterCount();
+  pending_ = std::make_unique<PendingValue[]>(static_cast<size_t>(count));
+  parameterControls_.assign(static_cast<size_t>(count), nullptr);
+  rect.top = 0;
+  rect.left = 0;
+  rect.bottom = static_cast<VstInt16>(layout.height);
+  rect.right = static_cast<VstInt16>(layout.width);
+}
+
+sorvaneGUI::~sorvaneGUI() { close(); }
+
+CControl* sorvaneGUI::parameterControl(int index) const {
+  if (index < 0 || index >= static_cast<int>(parameterControls_.size())) return nullptr;
+  return parameterControls_[static_cast<size_t>(index)];
+}
+
+bool sorvaneGUI::open(void* parentWindow) {
+  if (parentWindow == nullptr) return false;
+  if (frame) close();
+  try {
+    if (build(parentWindow)) return true;
+  } catch (...) {
+    // Nothing thrown may reach the host; what was built goes again.
+  }
+  releaseTree();
+  return false;
+}
+
+bool sorvaneGUI::build(void* parentWindow) {
+  AEffGUIEditor::open(parentWindow);
+  // Drag and drop needs the thread's OLE session while the window lives.
+  ole_ = std::make_unique<platform::OleSession>();
+  // Values read from here on are the current ones; what arrives meanwhile
+  // is applied at the next idle.
+  for (int i = 0; i < access_->parameterCount(); ++i) pending_[static_cast<size_t>(i)].changed.store(false);
+  presetDisplayPending_.store(false);
+  programMenuPending_.store(false);
+
+  BitmapSet bitmaps;
+  // 1. The frame with the background picture.
+  {
+    CBitmap* background = bitmaps.load(kBackgroundBitmap);
+    frame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parentWindow, this, services);
+    frame->setBackgroundColor(kBlackCColor);
+    frame->setBackground(background);
+  }
+  if (!frame->isWindowOpen()) return false;
+
+  // 2. The product's other pictures.
+  for (const char* name : layout_.bitmaps) bitmaps.load(name);
+
+  auto addAbControls = [&] {
+    // 4. Both copy buttons; only the one for the current side goes in the tree.
+    copyBToA_ = new CKickButton(layout_.abCopy, this, layout_.tags.abCopy, 22, bitmaps.load(kCopyBToABitmap));
+    copyBToA_->setTransparency(true);
+    copyBToA_->setValue(access_->getParameter(layout_.tags.abCopy));
+    copyAToB_ = new CKickButton(layout_.abCopy, this, layout_.tags.abCopy, 22, bitmaps.load(kCopyAToBBitmap));
+    copyAToB_->setTransparency(true);
+    copyAToB_->setValue(access_->getParameter(layout_.tags.abCopy));
+    abSwitch_ = new COnOffButton(layout_.abSwitch, this, layout_.tags.abSwitch, bitmaps.load(kAbSwitchBitmap));
+    abSwitch_->setTransparency(true);
+    showActiveSide();
+    frame->addView(abSwitch_);
+  };
+
+  // 3. The parameter controls, in the table's order.
+  for (const ParameterControl& c : layout_.controls) {
+    CBitmap* bitmap = bitmaps.load(c.bitmap);
+    CControl* control = nullptr;
+    switch (c.kind) {
+      case ControlKind::SteppedKnob: {
+        auto* knob = new CMyAnimKnob(c.rect, this, c.tag, bitmap, CPoint(0, 0), c.zones.data(),
+                                     static_cast<int>(c.zones.size()));
+        knob->setDefaultValue(c.defaultValue);
+        knob->setMouseableArea(c.mouseableArea);
+        control = knob;
+        break;
+      }
+      case ControlKind::Knob: {
+        auto* knob = new CAnimKnob(c.rect, this, c.tag, bitmap, CPoint(0, 0));
+        knob->setDefaultValue(c.defaultValue);
+        knob->setZoomFactor(2.0f);
+        control = knob;
+        break;
+      }
+      case ControlKind::Switch:
+        control = new COnOffButton(c.rect, this, c.tag, bitmap);
+        control->setTransparency(true);
+        break;
+    }
+    control->setValue(access_->getParameter(c.tag));
+    if (c.tag >= 0 && c.tag < static_cast<int>(parameterControls_.size()))
+      parameterControls_[static_cast<size_t>(c.tag)] = control;
+    frame->addView(control);
+    if (c.tag == layout_.abAfterTag) addAbControls();
+  }
+  if (!abSwitch_) addAbControls();
+
+  // 5. The about screen with its version label, shown by the splash area.
+  about_ = new CAboutContainer(layout_.aboutScreen, frame, bitmaps.load(kAboutBitmap));
+  auto* version = new CTextLabel(layout_.versionLabel, kVersionText);
+  version->setTransparency(true);
+  version->setFontColor(kWhiteCColor);
+  version->setFont(kNormalFontSmall);
+  version->setHoriAlign(kLeftText);
+  about_->addView(version);
+  // 6. The splash area owns the about screen from here on.
+  splash_ = new CSplashScreen(layout_.aboutClick, this, layout_.tags.about, about_);
+  about_->setSplashScreen(splash_);
+  frame->addView(splash_);
+
+  // 7. Folder mode only for a plain directory.
+  presetFolderExists_ =
+      services.files && services.files->attributes(access_->presetFolderPath()) == platform::kAttributeDirectory;
+
+  // 8. The file menu.
+  fileMenu_ = new COptionMenu(layout_.fileMenu, this, layout_.tags.fileMenu, bitmaps.load(layout_.fileMenuBitmap),
+                              bitmaps.load(layout_.fileMenuOpenBitmap), kFileMenuStyle);
+  fileMenu_->setFont(kNormalFont);
+  fileMenu_->setTextTransparency(true);
+  fileMenu_->setTransparency(true);
+  fileMenu_->setFontColor(kBlackCColor);
+  if (presetFolderExists_)
+    for (const char* entry : kFolderModeFileMenu) fileMenu_->addEntry(entry);
+  else
+    for (const char* entry : kProgramModeFileMenu) fileMenu_->addEntry(entry);
+  fileMenu_->setValue(0);
+  frame->addView(fileMenu_);
+
+  // 9. The preset name.
+  presetLabel_ = new CTextLabel(layout_.presetName, "");
+  presetLabel_->setTransparency(true);
+  presetLabel_->setFontColor(kBlackCColor);
+  presetLabel_->setFont(kNormalFontSmall);
+  frame->addView(presetLabel_);
+
+  // 10. The preset menu over it.
+  presetMenu_ = new COptionMenu(layout_.presetName, this, layout_.tags.presetMenu, nullptr, nullptr,
+                                presetFolderExists_ ? kFolderModePresetMenuStyle : kProgramModePresetMenuStyle);
+  presetMenu_->setFont(kNormalFontSmall);
+  presetMenu_->setFontColor(kBlackCColor);
+  presetMenu_->setHoriAlign(kCenterText);
+  presetMenu_->setTransparency(true);
+  if (presetFolderExists_)
+    doRefreshPresetDisplay();
+  else
+    fillProgramMenu();
+  frame->addView(presetMenu_);
+
+  // 11. The arrows.
+  previous_ = new CKickButton(layout_.previous, this, layout_.tags.previous, 21, bitmaps.load(kPreviousBitmap));
+  previous_->setTransparency(true);
+  previous_->setValue(0);
+  frame->addView(previous_);
+  next_ = new CKickButton(layout_.next, this, layout_.tags.next, 21, bitmaps.load(kNextBitmap));
+  next_->setTransparency(true);
+  next_->setValue(0);
+  frame->addView(next_);
+
+  // 12. The pictures are released with `bitmaps`; 13. linear knobs.
+  setKnobMode(kLinearMode);
+  return true;
+}
+
+void sorvaneGUI::releaseTree() {
+  // The copy button that is not in the tree belongs to the editor alone.
+  for (CKickButton** copy : {&copyAToB_, &copyBToA_}) {
+    if (*copy && !(*copy)->isAttached()) (*copy)->forget();
+    *copy = nullptr;
+  }
+  // Not yet handed to the splash area: still ours.
+  if (about_ && !splash_) about_->forget();
+  presetMenu_ = nullptr;
+  folders_.clear();
+  folderCount_ = 0;
+  currentMenu_ = nullptr;
+  currentEntry_ = -1;
+  fileMenu_ = nullptr;
+  presetLabel_ = nullptr;
+  previous_ = next_ = nullptr;
+  abSwitch_ = nullptr;
+  splash_ = nullptr;
+  about_ = nullptr;
+  std::fill(parameterControls_.begin(), parameterControls_.end(), nullptr);
+  if (CFrame* old = frame) {
+    frame = nullptr;
+    old->forget();
+  }
+  ole_.reset();
+  AEffGUIEditor::close();
+}
+
+void sorvaneGUI::close() {
+  if (!frame) return;
+  releaseTree();
+}
+
+void sorvaneGUI::setParameter(VstInt32 index, float value) {
+  if (index < 0 || index >= static_cast<VstInt32>(parameterControls_.size())) return;
+  PendingValue& slot = pending_[static_cast<size_t>(index)];
+  slot.value.store(value, std::memory_order_relaxed);
+  slot.changed.store(true, std::memory_order_release);
+}
+
+void sorvaneGUI::refreshPresetDisplay() { presetDisplayPending_.store(true, std::memory_order_release); }
+
+void sorvaneGUI::refreshProgramMenu() { programMenuPending_.store(true, std::memory_order_release); }
+
+void sorvaneGUI::applyPending() {
+  for (size_t i = 0; i < parameterControls_.size(); ++i) {
+    PendingValue& slot = pending_[i];
+    if (!slot.changed.exchange(false, std::memory_order_acquire)) continue;
+    const float value = slot.value.load(std::memory_order_relaxed);
+    if (frame && parameterControls_[i]) parameterControls_[i]->setValue(value);
+  }
+  if (programMenuPending_.exchange(false, std::memory_order_acquire)) doRefreshProgramMenu();
+  if (presetDisplayPending_.exchange(false, std::memory_order_acquire)) doRefreshPresetDisplay();
+}
+
+void sorvaneGUI::idle() {
+  applyPending();
+  AEffGUIEditor::idle();
+}
+
+void sorvaneGUI::showActiveSide() {
+  if (!abSwitch_) return;
+  const int side = access_->getActiveSide();
+  if (side != 0 && side != 1) return;
+  abSwitch_->setValue(side == 1 ? 1.0f : 0.0f);
+  CKickButton* shown = side == 1 ? copyBToA_ : copyAToB_;
+  CKickButton* hidden = side == 1 ? copyAToB_ : copyBToA_;
+  if (hidden && hidden->isAttached()) frame->removeView(hidden, false);
+  if (shown && !shown->isAttached()) frame->addView(shown);
+}
+
+void sorvaneGUI::toggleSide() {
+  access_->toggleActiveSide();
+  // The switch flipped itself on the click; the effect's side is what counts
+  // (sides are per program, so the two can disagree after a program change).
+  showActiveSide();
+  access_->updateDisplay();
+}
+
+void sorvaneGUI::valueChanged(CControl* control) {
+  if (!frame || !control) return;
+  const std::int32_t tag = control->getTag();
+  const CommandTags& tags = layout_.tags;
+  if (tag >= 0 && tag < access_->parameterCount()) {
+    access_->setParameterAutomated(tag, control->getValue());
+    markPresetModified();
+  } else if (tag == tags.fileMenu) {
+    if (fileMenu_) fileMenuChosen(fileMenu_->getCurrentIndex());
+    control->setDirty(true);
+  } else if (tag == tags.abSwitch) {
+    if (abSwitch_) toggleSide();
+  } else if (tag == tags.abCopy) {
+    if (copyAToB_ || copyBToA_) access_->copyActiveSideToOther();
+    control->setDirty(true);
+  } else if (tag == tags.presetMenu) {
+    if (presetMenu_) presetMenuChosen(static_cast<COptionMenu*>(control));
+    control->setDirty(true);
+  } else if (tag == tags.previous || tag == tags.next) {
+    CKickButton* arrow = tag == tags.previous ? previous_ : next_;
+    if (arrow && control->getValue() < 0.5f) stepPreset(tag == tags.previous ? -1 : 1);
+    control->setDirty(true);
+  }
+  // The effect may have left work for the controls: do it while the user watches.
+  if (frame) applyPending();
+}
+
+}  // namespace sorvane::editor
