@@ -116,6 +116,31 @@ function(sorvane_add_test name)
   endif()
 endfunction()
 
+# Window tests: a real window, on a virtual X display of the test's own
+# (xvfb-run -a picks a free one; no test ever uses a display it did not
+# start), label "window", one ctest test per program. Windows programs run
+# under Wine with that display. Without xvfb-run the test fails: it never skips.
+find_program(SORVANE_XVFB_RUN xvfb-run)
+function(sorvane_add_window_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main sorvane_warnings)
+  if(CMAKE_CROSSCOMPILING)
+    target_link_options(${name} PRIVATE -static)
+    set(run env WINEDEBUG=-all WINEPREFIX=${SORVANE_WINEPREFIX} "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d"
+      wine $<TARGET_FILE:${name}>)
+  else()
+    set(run $<TARGET_FILE:${name}>)
+  endif()
+  if(SORVANE_XVFB_RUN)
+    add_test(NAME ${name} COMMAND ${SORVANE_XVFB_RUN} -a -s "-screen 0 1280x1024x24" ${run})
+  else()
+    add_test(NAME ${name} COMMAND sh -c "echo 'xvfb-run not found (Debian package xvfb): window tests cannot run' >&2; exit 1")
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS window TIMEOUT 600
+    ENVIRONMENT "SORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+endfunction()
+
 # Once every folder is read: the products' own target, a list of what was
 # built (scripts/main.sh reads it), and checks of each shipped binary.
 function(_sorvane_finish)

@@ -13,6 +13,8 @@ native_packages=(
   libpng-dev zlib1g-dev libsndfile1-dev libfreetype-dev
   # artwork generator
   fonts-liberation python3-cairo
+  # the editor's X11 window and the window tests on a virtual display
+  libx11-dev libxext-dev libxtst-dev xvfb xauth
   # other hosts' plug-ins, loaded by the host tool's tests
   dpf-plugins-vst lsp-plugins-vst
   # fuzzing and leak checks
@@ -25,8 +27,8 @@ windows_packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev googletest
   # fetching and unpacking Debian's libpng source
   dpkg-dev xz-utils
-  # running the Windows test programs
-  wine wine64
+  # running the Windows test programs, windows on a virtual display
+  wine wine64 xvfb xauth
 )
 
 usage() {
