@@ -122,4 +122,9 @@ std::unique_ptr<DrawDevice> createOffscreenDevice(void* window, int width, int h
 // Name of the native back end ("gdi" or "software"), for messages and tests.
 const char* nativeBackendName();
 
+// GDI objects (contexts, bitmaps, fonts, brushes, pens, regions) that our
+// Windows code made and has not yet deleted; 0 where there is no GDI. Leak
+// checks compare it before and after, as Wine gives no system count.
+int liveGdiObjects();
+
 }  // namespace sorvane::platform

@@ -18,4 +18,6 @@ std::unique_ptr<DrawDevice> createOffscreenDevice(void*, int width, int height) 
 
 const char* nativeBackendName() { return "software"; }
 
+int liveGdiObjects() { return 0; }
+
 }  // namespace sorvane::platform

@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
 #include "platform/draw.h"
 #include "platform/software/draw_software.h"
+#include "platform/win32/gdi_objects.h"
 
 namespace sorvane::platform {
 namespace {
@@ -59,12 +61,15 @@ class DibPixelBuffer final : public PixelBuffer {
   static std::unique_ptr<DibPixelBuffer> create(int width, int height) {
     BITMAPINFO info = dibInfo(width, height);
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits) return nullptr;
+    HBITMAP bitmap = gdi::counted(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) {
+      gdi::deleteObject(bitmap);
+      return nullptr;
+    }
     std::memset(bits, 0, static_cast<std::size_t>(width) * height * 4);
     return std::unique_ptr<DibPixelBuffer>(new DibPixelBuffer(width, height, bitmap, static_cast<std::uint8_t*>(bits)));
   }
-  ~DibPixelBuffer() override { DeleteObject(bitmap_); }
+  ~DibPixelBuffer() override { gdi::deleteObject(bitmap_); }
   int width() const override { return width_; }
   int height() const override { return height_; }
   std::uint8_t* row(int y) override {
@@ -93,13 +98,13 @@ class SourceContext {
         std::memcpy(temporary_->row(y), source.row(y), static_cast<std::size_t>(source.width()) * 4);
       bitmap = static_cast<HBITMAP>(temporary_->nativeHandle());
     }
-    dc_ = CreateCompatibleDC(reference);
+    dc_ = gdi::counted(CreateCompatibleDC(reference));
     if (dc_) old_ = SelectObject(dc_, bitmap);
   }
   ~SourceContext() {
     if (dc_) {
       SelectObject(dc_, old_);
-      DeleteDC(dc_);
+      gdi::deleteDC(dc_);
     }
   }
   SourceContext(const SourceContext&) = delete;
@@ -116,14 +121,12 @@ class GdiFont final : public DeviceFont {
  public:
   explicit GdiFont(const FontRequest& request) {
     bool symbol = request.name == "Symbol";
-    font = CreateFontA(-request.size, 0, 0, 0, (request.style & 1) ? FW_BOLD : FW_NORMAL,
-                       (request.style & 2) ? TRUE : FALSE, (request.style & 4) ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_STRING_PRECIS, CLIP_STROKE_PRECIS, DEFAULT_QUALITY,
-                       VARIABLE_PITCH | (symbol ? FF_DECORATIVE : FF_SWISS), request.name.c_str());
+    font = gdi::counted(CreateFontA(-request.size, 0, 0, 0, (request.style & 1) ? FW_BOLD : FW_NORMAL,
+                                    (request.style & 2) ? TRUE : FALSE, (request.style & 4) ? TRUE : FALSE, FALSE,
+                                    DEFAULT_CHARSET, OUT_STRING_PRECIS, CLIP_STROKE_PRECIS, DEFAULT_QUALITY,
+                                    VARIABLE_PITCH | (symbol ? FF_DECORATIVE : FF_SWISS), request.name.c_str()));
   }
-  ~GdiFont() override {
-    if (font) DeleteObject(font);
-  }
+  ~GdiFont() override { gdi::deleteObject(font); }
   HFONT font = nullptr;
 };
 
@@ -144,8 +147,8 @@ class GdiDevice final : public DrawDevice {
   // window's context.
   GdiDevice(HWND window, int width, int height) : width_(width), height_(height) {
     HDC windowDc = GetDC(window);
-    dc_ = CreateCompatibleDC(windowDc);
-    ownedBitmap_ = CreateCompatibleBitmap(windowDc, width, height);
+    dc_ = gdi::counted(CreateCompatibleDC(windowDc));
+    ownedBitmap_ = gdi::counted(CreateCompatibleBitmap(windowDc, width, height));
     ReleaseDC(window, windowDc);
     ownsDc_ = true;
     if (dc_ && ownedBitmap_) oldBitmap_ = SelectObject(dc_, ownedBitmap_);
@@ -153,12 +156,12 @@ class GdiDevice final : public DrawDevice {
   ~GdiDevice() override {
     if (clip_) {
       SelectClipRgn(dc_, nullptr);
-      DeleteObject(clip_);
+      gdi::deleteObject(clip_);
     }
     if (ownsDc_) {
       if (oldBitmap_) SelectObject(dc_, oldBitmap_);
-      if (ownedBitmap_) DeleteObject(ownedBitmap_);
-      if (dc_) DeleteDC(dc_);
+      gdi::deleteObject(ownedBitmap_);
+      gdi::deleteDC(dc_);
     }
   }
   bool valid() const { return dc_ != nullptr && (!ownsDc_ || oldBitmap_ != nullptr); }
@@ -167,27 +170,28 @@ class GdiDevice final : public DrawDevice {
   int height() const override { return height_; }
 
   void setClip(const DrawRect& clip) override {
-    HRGN region = CreateRectRgn(clip.left, clip.top, std::max(clip.left, clip.right), std::max(clip.top, clip.bottom));
+    HRGN region = gdi::counted(
+        CreateRectRgn(clip.left, clip.top, std::max(clip.left, clip.right), std::max(clip.top, clip.bottom)));
     SelectClipRgn(dc_, region);  // the context keeps its own copy
-    if (clip_) DeleteObject(clip_);
+    gdi::deleteObject(clip_);
     clip_ = region;
   }
 
   void fillRect(const DrawRect& rect, DrawColor color) override {
     if (rect.empty()) return;
     RECT r{rect.left, rect.top, rect.right, rect.bottom};
-    HBRUSH brush = CreateSolidBrush(colorRef(color));
+    HBRUSH brush = gdi::counted(CreateSolidBrush(colorRef(color)));
     FillRect(dc_, &r, brush);
-    DeleteObject(brush);
+    gdi::deleteObject(brush);
   }
 
   void drawLine(int x0, int y0, int x1, int y1, DrawColor color, int lineWidth) override {
-    HPEN pen = CreatePen(PS_SOLID, std::max(1, lineWidth), colorRef(color));
+    HPEN pen = gdi::counted(CreatePen(PS_SOLID, std::max(1, lineWidth), colorRef(color)));
     HGDIOBJ old = SelectObject(dc_, pen);
     MoveToEx(dc_, x0, y0, nullptr);
     LineTo(dc_, x1, y1);
     SelectObject(dc_, old);
-    DeleteObject(pen);
+    gdi::deleteObject(pen);
   }
 
   void blendPixels(const PixelBuffer& source, const DrawRect& dest, int sourceX, int sourceY,
@@ -230,8 +234,8 @@ class GdiDevice final : public DrawDevice {
     }
     // The mask blit: destination ^ source, & mask (white where transparent),
     // ^ source again.
-    HDC maskDc = CreateCompatibleDC(dc_);
-    HBITMAP mask = CreateBitmap(w, h, 1, 1, nullptr);
+    HDC maskDc = gdi::counted(CreateCompatibleDC(dc_));
+    HBITMAP mask = gdi::counted(CreateBitmap(w, h, 1, 1, nullptr));
     HGDIOBJ oldMask = SelectObject(maskDc, mask);
     COLORREF oldSourceBk = SetBkColor(src.dc(), colorRef(key));
     BitBlt(maskDc, 0, 0, w, h, src.dc(), sx, sy, SRCCOPY);
@@ -244,8 +248,8 @@ class GdiDevice final : public DrawDevice {
     SetBkColor(dc_, oldBk);
     SetTextColor(dc_, oldText);
     SelectObject(maskDc, oldMask);
-    DeleteObject(mask);
-    DeleteDC(maskDc);
+    gdi::deleteObject(mask);
+    gdi::deleteDC(maskDc);
   }
 
   void drawText(const char* text, const DrawRect& rect, TextAlign align, const FontRequest& request,
@@ -287,12 +291,12 @@ class GdiDevice final : public DrawDevice {
     if (into.width() != width_ || into.height() != height_) return false;
     auto dib = DibPixelBuffer::create(width_, height_);
     if (!dib) return false;
-    HDC memory = CreateCompatibleDC(dc_);
+    HDC memory = gdi::counted(CreateCompatibleDC(dc_));
     HGDIOBJ old = SelectObject(memory, static_cast<HBITMAP>(dib->nativeHandle()));
     // Read everything, whatever the clip says.
     BOOL copied = BitBlt(memory, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
     SelectObject(memory, old);
-    DeleteDC(memory);
+    gdi::deleteDC(memory);
     if (!copied) return false;
     for (int y = 0; y < height_; ++y) {
       std::uint8_t* d = into.row(y);
@@ -320,7 +324,15 @@ class GdiDevice final : public DrawDevice {
   int height_ = 0;
 };
 
+std::atomic<int> liveObjects{0};
+
 }  // namespace
+
+namespace gdi {
+void countObjects(int delta) { liveObjects.fetch_add(delta, std::memory_order_relaxed); }
+}  // namespace gdi
+
+int liveGdiObjects() { return liveObjects.load(std::memory_order_relaxed); }
 
 std::unique_ptr<PixelBuffer> createPixelBuffer(int width, int height) {
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||

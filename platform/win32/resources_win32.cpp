@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/resources_table.h"
+#include "platform/win32/gdi_objects.h"
 
 namespace sorvane::platform {
 namespace {
@@ -38,26 +39,27 @@ std::span<const std::uint8_t> findResource(const char* type, const char* name) {
 
 std::unique_ptr<PixelBuffer> loadBitmapResource(const char* name) {
   if (name == nullptr) return nullptr;
-  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(thisModule(), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  HBITMAP bitmap =
+      gdi::counted(static_cast<HBITMAP>(LoadImageA(thisModule(), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   if (!bitmap) return nullptr;
   BITMAP info{};
   GetObjectA(bitmap, sizeof info, &info);
   auto pixels = createPixelBuffer(info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight);
   if (pixels) {
-    HDC from = CreateCompatibleDC(nullptr);
-    HDC to = CreateCompatibleDC(nullptr);
+    HDC from = gdi::counted(CreateCompatibleDC(nullptr));
+    HDC to = gdi::counted(CreateCompatibleDC(nullptr));
     HGDIOBJ oldFrom = SelectObject(from, bitmap);
     HGDIOBJ oldTo = SelectObject(to, static_cast<HBITMAP>(pixels->nativeHandle()));
     BitBlt(to, 0, 0, pixels->width(), pixels->height(), from, 0, 0, SRCCOPY);
     SelectObject(from, oldFrom);
     SelectObject(to, oldTo);
-    DeleteDC(from);
-    DeleteDC(to);
+    gdi::deleteDC(from);
+    gdi::deleteDC(to);
     // A plain bitmap is opaque.
     for (int y = 0; y < pixels->height(); ++y)
       for (int x = 0; x < pixels->width(); ++x) pixels->row(y)[x * 4 + 3] = 255;
   }
-  DeleteObject(bitmap);
+  gdi::deleteObject(bitmap);
   return pixels;
 }
 
