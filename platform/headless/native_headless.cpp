@@ -1,6 +1,7 @@
 // Where the build has no window system of its own, the editor's window is a
-// headless one and pop-up menus choose nothing.
+// headless one, pop-up menus choose nothing and no host window can be made.
 #include "platform/headless/headless_window.h"
+#include "platform/host_window.h"
 #include "platform/popup_menu.h"
 
 namespace sorvane::platform {
@@ -19,5 +20,7 @@ PopupMenuService& nativePopupMenus() {
   static NoPopupMenus menus;
   return menus;
 }
+
+std::unique_ptr<HostWindow> createHostWindow(const char*, int, int) { return nullptr; }
 
 }  // namespace sorvane::platform

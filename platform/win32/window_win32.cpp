@@ -1,0 +1,464 @@
+// The editor's window on Windows: a child of the host's window whose
+// procedure turns messages into WindowEvents for the frame and paints
+// through the GDI back end. What an event does is the toolkit's business.
+//
+// Class "Plugin%p" with the handle of the module holding this code, so two
+// plug-in libraries in one host never share a class (nor a procedure).
+// The frame (the WindowClient) sits in the window's user data; this object
+// in the class's extra bytes.
+//
+// Painting: on Windows 6 and later the system composites the window
+// (WS_EX_COMPOSITED); older systems paint through one back buffer of the
+// window's size, made on first use. SORVANE_BACK_BUFFER=1 in the environment
+// takes the back buffer everywhere (Wine reports a newer system).
+//
+// Thread contract: the host's user-interface thread only; OLE calls the drop
+// target on that thread too.
+#include <windows.h>
+#include <ole2.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win32/window_class.h"
+#include "platform/window.h"
+
+namespace sorvane::platform {
+namespace {
+
+constexpr const char* kBackBufferVariable = "SORVANE_BACK_BUFFER";
+
+LRESULT CALLBACK editorWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+win32::SharedWindowClass& editorWindowClass() {
+  static char name[40];
+  static win32::SharedWindowClass windowClass = [] {
+    const HMODULE module = win32::thisModule();
+    std::snprintf(name, sizeof name, "Plugin%p", static_cast<void*>(module));
+    WNDCLASSEXA description{};
+    description.cbSize = sizeof description;
+    description.style = CS_DBLCLKS | CS_GLOBALCLASS;
+    description.lpfnWndProc = editorWindowProcedure;
+    description.cbWndExtra = sizeof(LONG_PTR);
+    description.hInstance = module;
+    description.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    description.lpszClassName = name;
+    return win32::SharedWindowClass(description);
+  }();
+  return windowClass;
+}
+
+bool backBufferWanted() {
+  if ((GetVersion() & 0xFF) < 6) return true;
+  char value[8] = {};
+  const DWORD length = GetEnvironmentVariableA(kBackBufferVariable, value, sizeof value);
+  return length > 0 && length < sizeof value && value[0] == '1';
+}
+
+// The mouse-button word from a message's key flags; Alt is not among them.
+std::int32_t buttonsFromKeys(WPARAM keys) {
+  std::int32_t buttons = 0;
+  if (keys & MK_LBUTTON) buttons |= kButtonLeft;
+  if (keys & MK_RBUTTON) buttons |= kButtonRight;
+  if (keys & MK_MBUTTON) buttons |= kButtonMiddle;
+  if (keys & MK_XBUTTON1) buttons |= kButton4;
+  if (keys & MK_XBUTTON2) buttons |= kButton5;
+  if (keys & MK_CONTROL) buttons |= kModifierControl;
+  if (keys & MK_SHIFT) buttons |= kModifierShift;
+  if (GetKeyState(VK_MENU) < 0) buttons |= kModifierAlt;
+  return buttons;
+}
+
+int pointX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
+int pointY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
+
+// The names in a drag's CF_HDROP list, exactly as given (a shortcut stays a
+// ".lnk": nothing here opens or follows a file).
+std::vector<std::string> droppedFileNames(IDataObject* data) {
+  std::vector<std::string> files;
+  if (data == nullptr) return files;
+  FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  if (FAILED(data->GetData(&format, &medium))) return files;
+  if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
+    HDROP drop = static_cast<HDROP>(medium.hGlobal);
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+      std::string name(length + 1, '\0');
+      name.resize(DragQueryFileA(drop, i, name.data(), length + 1));
+      files.push_back(std::move(name));
+    }
+  }
+  ReleaseStgMedium(&medium);
+  return files;
+}
+
+class Win32Window;
+
+// The window's OLE drop target. OLE holds a reference while it is
+// registered; the window detaches it when the registration ends, so a late
+// call from OLE finds no window and answers "no drop".
+class DropTarget final : public IDropTarget {
+ public:
+  explicit DropTarget(Win32Window* window) : window_(window) {}
+  void detach() { window_ = nullptr; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDropTarget)) {
+      *object = static_cast<IDropTarget*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL point, DWORD* effect) override {
+    files_ = droppedFileNames(data);
+    return deliver(WindowEventType::DragEnter, point, effect);
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL point, DWORD* effect) override {
+    return deliver(WindowEventType::DragMove, point, effect);
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override {
+    DWORD ignored = DROPEFFECT_NONE;
+    deliver(WindowEventType::DragLeave, POINTL{0, 0}, &ignored);
+    files_.clear();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL point, DWORD* effect) override {
+    files_ = droppedFileNames(data);
+    const HRESULT result = deliver(WindowEventType::Drop, point, effect);
+    files_.clear();
+    return result;
+  }
+
+ private:
+  ~DropTarget() = default;
+  HRESULT deliver(WindowEventType type, POINTL point, DWORD* effect);
+
+  LONG references_ = 1;
+  Win32Window* window_;
+  std::vector<std::string> files_;
+};
+
+class Win32Window final : public NativeWindow {
+ public:
+  Win32Window(WindowClient& client, int width, int height) : client_(&client), width_(width), height_(height) {}
+  ~Win32Window() override;
+
+  bool create(HWND parent);
+  LRESULT handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  WindowEventResult dropEvent(WindowEventType type, POINTL screenPoint, const std::vector<std::string>& files);
+
+  void invalidate(const DrawRect& area) override {
+    if (!hwnd_) return;
+    const RECT r{area.left, area.top, area.right, area.bottom};
+    InvalidateRect(hwnd_, &r, FALSE);
+  }
+  void update() override {
+    if (hwnd_) UpdateWindow(hwnd_);
+  }
+  void captureMouse(bool capture) override;
+  void trackMouseLeave() override {
+    if (!hwnd_) return;
+    TRACKMOUSEEVENT request{sizeof(TRACKMOUSEEVENT), TME_LEAVE, hwnd_, 0};
+    TrackMouseEvent(&request);
+  }
+  void setDropTarget(bool active) override;
+  void screenOrigin(int& x, int& y) override {
+    POINT origin{0, 0};
+    if (hwnd_) ClientToScreen(hwnd_, &origin);
+    x = origin.x;
+    y = origin.y;
+  }
+  int doubleClickTime() override { return std::max(static_cast<int>(GetDoubleClickTime()), 250); }
+  void* systemHandle() override { return hwnd_; }
+  void detachClient() override {
+    client_ = nullptr;
+    if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+  }
+
+ private:
+  // Hands an event to the client. alive tells afterwards whether this
+  // window still exists (the client may close the editor from an event).
+  WindowEventResult send(const WindowEvent& event, bool& alive);
+  void mouseEvent(WindowEventType type, WPARAM wParam, LPARAM lParam, std::int32_t extra);
+  void paint();
+
+  WindowClient* client_;
+  int width_, height_;
+  HWND hwnd_ = nullptr;
+  bool classHeld_ = false;
+  bool hasCapture_ = false;
+  bool useBackBuffer_ = false;
+  std::unique_ptr<DrawDevice> backBuffer_;
+  DropTarget* dropTarget_ = nullptr;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+HRESULT DropTarget::deliver(WindowEventType type, POINTL point, DWORD* effect) {
+  if (effect == nullptr) return E_INVALIDARG;
+  const DWORD allowed = *effect;
+  *effect = DROPEFFECT_NONE;
+  if (window_ && window_->dropEvent(type, point, files_).acceptDrop) *effect = allowed & DROPEFFECT_COPY;
+  return S_OK;
+}
+
+LRESULT CALLBACK editorWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+  }
+  auto* window = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(hwnd, 0));
+  if (window == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  return window->handle(hwnd, message, wParam, lParam);
+}
+
+bool Win32Window::create(HWND parent) {
+  win32::SharedWindowClass& windowClass = editorWindowClass();
+  if (!windowClass.acquire()) return false;
+  classHeld_ = true;
+  useBackBuffer_ = backBufferWanted();
+  const DWORD extendedStyle = useBackBuffer_ ? 0 : WS_EX_COMPOSITED;
+  // The procedure sees this object from WM_NCCREATE on, the client once
+  // creation is done (no event reaches it from inside CreateWindowEx).
+  hwnd_ = CreateWindowExA(extendedStyle, windowClass.name(), "Window",
+                          WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, width_, height_, parent,
+                          nullptr, windowClass.module(), this);
+  if (!hwnd_) return false;
+  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(client_));
+  return true;
+}
+
+Win32Window::~Win32Window() {
+  *alive_ = false;
+  if (hwnd_) {
+    setDropTarget(false);
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrA(hwnd_, 0, 0);
+    if (GetCapture() == hwnd_) ReleaseCapture();
+    DestroyWindow(hwnd_);
+  }
+  backBuffer_.reset();
+  if (classHeld_) editorWindowClass().release();
+}
+
+WindowEventResult Win32Window::send(const WindowEvent& event, bool& alive) {
+  alive = true;
+  auto* client = hwnd_ ? reinterpret_cast<WindowClient*>(GetWindowLongPtrA(hwnd_, GWLP_USERDATA)) : nullptr;
+  if (client == nullptr) return {};
+  const std::shared_ptr<bool> stillHere = alive_;
+  const WindowEventResult result = client->handleWindowEvent(event);
+  alive = *stillHere;
+  return result;
+}
+
+void Win32Window::mouseEvent(WindowEventType type, WPARAM wParam, LPARAM lParam, std::int32_t extra) {
+  WindowEvent event;
+  event.type = type;
+  event.x = pointX(lParam);
+  event.y = pointY(lParam);
+  event.buttons = buttonsFromKeys(GET_KEYSTATE_WPARAM(wParam)) | extra;
+  bool alive = true;
+  const WindowEventResult result = send(event, alive);
+  if (!alive) return;
+  if (type == WindowEventType::MouseDown && result.captureMouse) captureMouse(true);
+  if (type == WindowEventType::MouseUp) captureMouse(false);
+}
+
+void Win32Window::captureMouse(bool capture) {
+  if (!hwnd_) return;
+  if (capture) {
+    SetCapture(hwnd_);
+    hasCapture_ = GetCapture() == hwnd_;
+    return;
+  }
+  // Cleared first: our own release is no loss of the capture.
+  hasCapture_ = false;
+  if (GetCapture() == hwnd_) ReleaseCapture();
+}
+
+void Win32Window::setDropTarget(bool active) {
+  if (!hwnd_ || active == (dropTarget_ != nullptr)) return;
+  if (active) {
+    auto* target = new DropTarget(this);
+    if (RegisterDragDrop(hwnd_, target) == S_OK) {
+      dropTarget_ = target;
+    } else {
+      target->detach();
+      target->Release();
+    }
+    return;
+  }
+  RevokeDragDrop(hwnd_);
+  dropTarget_->detach();
+  dropTarget_->Release();
+  dropTarget_ = nullptr;
+}
+
+WindowEventResult Win32Window::dropEvent(WindowEventType type, POINTL screenPoint,
+                                         const std::vector<std::string>& files) {
+  if (!hwnd_) return {};
+  POINT point{screenPoint.x, screenPoint.y};
+  ScreenToClient(hwnd_, &point);
+  WindowEvent event;
+  event.type = type;
+  event.x = point.x;
+  event.y = point.y;
+  if (type == WindowEventType::DragEnter || type == WindowEventType::Drop) event.files = files;
+  bool alive = true;
+  return send(event, alive);
+}
+
+void Win32Window::paint() {
+  PAINTSTRUCT paint{};
+  HWND hwnd = hwnd_;
+  HDC dc = BeginPaint(hwnd, &paint);
+  const DrawRect area =
+      DrawRect{paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right, paint.rcPaint.bottom}.intersect(
+          DrawRect{0, 0, width_, height_});
+  if (dc && !area.empty()) {
+    std::unique_ptr<DrawDevice> screen = createWindowDevice(dc, hwnd);
+    DrawDevice* target = screen.get();
+    if (useBackBuffer_ && !backBuffer_) {
+      backBuffer_ = createOffscreenDevice(hwnd, width_, height_);
+      if (backBuffer_) {
+        const DrawRect all{0, 0, width_, height_};
+        backBuffer_->setClip(all);
+        backBuffer_->fillRect(all, DrawColor{0, 0, 0, 255});
+      }
+    }
+    if (useBackBuffer_ && backBuffer_) target = backBuffer_.get();
+    if (target) {
+      target->setClip(area);
+      WindowEvent event;
+      event.type = WindowEventType::Paint;
+      event.area = area;
+      event.device = target;
+      bool alive = true;
+      send(event, alive);
+      if (alive && screen && target != screen.get()) backBuffer_->copyTo(*screen, area, area.left, area.top);
+    }
+  }
+  EndPaint(hwnd, &paint);
+}
+
+LRESULT Win32Window::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEMOVE:
+      mouseEvent(WindowEventType::MouseMove, wParam, lParam, 0);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      mouseEvent(WindowEventType::MouseDown, wParam, lParam, 0);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+      mouseEvent(WindowEventType::MouseDown, wParam, lParam, kDoubleClick);
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      mouseEvent(WindowEventType::MouseUp, wParam, lParam, 0);
+      return 0;
+    // The extra buttons say "handled" with TRUE.
+    case WM_XBUTTONDOWN:
+      mouseEvent(WindowEventType::MouseDown, wParam, lParam, 0);
+      return TRUE;
+    case WM_XBUTTONDBLCLK:
+      mouseEvent(WindowEventType::MouseDown, wParam, lParam, kDoubleClick);
+      return TRUE;
+    case WM_XBUTTONUP:
+      mouseEvent(WindowEventType::MouseUp, wParam, lParam, 0);
+      return TRUE;
+    case WM_MOUSEWHEEL: {
+      POINT point{pointX(lParam), pointY(lParam)};  // on the screen
+      ScreenToClient(hwnd, &point);
+      WindowEvent event;
+      event.type = WindowEventType::Wheel;
+      event.x = point.x;
+      event.y = point.y;
+      event.buttons = buttonsFromKeys(GET_KEYSTATE_WPARAM(wParam)) & (kModifierShift | kModifierControl | kModifierAlt);
+      event.wheelDelta = GET_WHEEL_DELTA_WPARAM(wParam);
+      bool alive = true;
+      const WindowEventResult result = send(event, alive);
+      if (!alive) return 0;
+      // A turn no view used goes on to the host's window.
+      return result.consumed ? 0 : DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    case WM_MOUSELEAVE: {
+      WindowEvent event;
+      event.type = WindowEventType::MouseLeave;
+      bool alive = true;
+      send(event, alive);
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      // Taken away during a press (another window, a menu, the system):
+      // the gesture ends as if the button had gone up.
+      if (hasCapture_ && reinterpret_cast<HWND>(lParam) != hwnd) {
+        hasCapture_ = false;
+        WindowEvent event;
+        event.type = WindowEventType::CaptureLost;
+        bool alive = true;
+        send(event, alive);
+      }
+      return 0;
+    case WM_PAINT:
+      paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_DESTROY: {
+      // The host destroyed its window (and so ours) before closing the editor.
+      hasCapture_ = false;
+      WindowEvent event;
+      event.type = WindowEventType::Destroy;
+      bool alive = true;
+      send(event, alive);
+      if (alive) setDropTarget(false);
+      return 0;
+    }
+    case WM_NCDESTROY:
+      hwnd_ = nullptr;
+      SetWindowLongPtrA(hwnd, 0, 0);
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+    default:
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}
+
+class Win32WindowSystem final : public WindowSystem {
+ public:
+  std::unique_ptr<NativeWindow> createChildWindow(void* parent, int width, int height, WindowClient& client) override {
+    if (parent == nullptr || width < 0 || height < 0 || !IsWindow(static_cast<HWND>(parent))) return nullptr;
+    auto window = std::make_unique<Win32Window>(client, width, height);
+    if (!window->create(static_cast<HWND>(parent))) return nullptr;
+    return window;
+  }
+  const char* name() const override { return "win32"; }
+};
+
+}  // namespace
+
+WindowSystem& nativeWindowSystem() {
+  static Win32WindowSystem system;
+  return system;
+}
+
+}  // namespace sorvane::platform
