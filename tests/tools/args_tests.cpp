@@ -100,8 +100,60 @@ TEST(BenchAndValidateArguments, TakeTheirCountsWithinRange) {
   }
 }
 
+TEST(EditorArguments, KeepTheGesturesInTheOrderGivenBesideTheState) {
+  EditorArgs args;
+  ASSERT_TRUE(parseEditorArgs({"lib.dll", "--click", "10,20", "--png=shot.png", "--drag", "514,84,0,-100", "--program",
+                               "3", "--wheel", "400,200,-2", "--param", "Output=0.25", "--click=-1,32767"},
+                              args)
+                  .ok());
+  EXPECT_EQ(args.library, "lib.dll");
+  EXPECT_EQ(args.png, "shot.png");
+  EXPECT_EQ(args.state.program, "3");
+  ASSERT_EQ(args.state.params.size(), 1u);
+  EXPECT_EQ(args.state.params[0].key, "Output");
+  ASSERT_EQ(args.gestures.size(), 4u);
+  EXPECT_EQ(args.gestures[0].kind, EditorGesture::Click);
+  EXPECT_EQ(args.gestures[0].x, 10);
+  EXPECT_EQ(args.gestures[0].y, 20);
+  EXPECT_EQ(args.gestures[1].kind, EditorGesture::Drag);
+  EXPECT_EQ(args.gestures[1].x, 514);
+  EXPECT_EQ(args.gestures[1].dx, 0);
+  EXPECT_EQ(args.gestures[1].dy, -100);
+  EXPECT_EQ(args.gestures[2].kind, EditorGesture::Wheel);
+  EXPECT_EQ(args.gestures[2].notches, -2);
+  EXPECT_EQ(args.gestures[3].x, -1);
+  EXPECT_EQ(args.gestures[3].y, 32767);
+}
+
+TEST(EditorArguments, RejectMalformedGesturesAndAMissingPicture) {
+  struct Case {
+    std::vector<std::string> words;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {{"lib.dll"}, "--png FILE"},
+      {{"--png", "a.png"}, "exactly one LIBRARY"},
+      {{"lib.dll", "--png", "a.png", "--drag", "1,2,3"}, "--drag expects X,Y,DX,DY"},
+      {{"lib.dll", "--png", "a.png", "--drag", "1,2,3,4,5"}, "--drag expects X,Y,DX,DY"},
+      {{"lib.dll", "--png", "a.png", "--click", "1,"}, "--click expects X,Y"},
+      {{"lib.dll", "--png", "a.png", "--click", "1,,2"}, "--click expects X,Y"},
+      {{"lib.dll", "--png", "a.png", "--click", "1.5,2"}, "--click expects X,Y"},
+      {{"lib.dll", "--png", "a.png", "--click", "40000,2"}, "--click expects X,Y"},
+      {{"lib.dll", "--png", "a.png", "--wheel", "1,2,0"}, "1 to 100 notches"},
+      {{"lib.dll", "--png", "a.png", "--wheel", "1,2,101"}, "1 to 100 notches"},
+      {{"lib.dll", "--png", "a.png", "--wheel"}, "needs a value"},
+      {{"lib.dll", "--png", "a.png", "--key", "5"}, "unknown option --key"},
+  };
+  for (const auto& c : cases) {
+    EditorArgs args;
+    const ParseOutcome outcome = parseEditorArgs(c.words, args);
+    EXPECT_NE(outcome.error.find(c.expected), std::string::npos)
+        << "words ending in '" << c.words.back() << "' gave '" << outcome.error << "'";
+  }
+}
+
 TEST(CommandLine, AnswersHelpForEveryCommandAndUsageErrorsWithExitCodeTwo) {
-  for (const char* command : {"info", "render", "response", "bench", "validate"}) {
+  for (const char* command : {"info", "render", "response", "bench", "validate", "editor"}) {
     std::ostringstream out, err;
     EXPECT_EQ(runCommandLine({command, "--help"}, out, err), kExitOk) << command;
     EXPECT_NE(out.str().find(std::string("usage: sorvane-host ") + command), std::string::npos) << command;

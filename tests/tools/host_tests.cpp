@@ -64,6 +64,34 @@ TEST(HostCallback, AnswersTheQueriesHostsAreAskedAndCountsTheNotifications) {
   EXPECT_EQ(counters.idle, 1);
 }
 
+TEST(HostCallback, LogsTheCallsOfAGestureInOrderWhileAskedTo) {
+  auto library = openTestPlugin("faulty_none");
+  auto instance = makeInstance(*library);
+  AEffect* effect = instance->effect();
+  std::vector<HostCallRecord> log;
+  instance->context().gestureLog = &log;
+  hostCallback(effect, audioMasterBeginEdit, 4, 0, nullptr, 0.0f);
+  hostCallback(effect, audioMasterIdle, 0, 0, nullptr, 0.0f);
+  hostCallback(effect, audioMasterAutomate, 4, 0, nullptr, 0.75f);
+  hostCallback(effect, audioMasterEndEdit, 4, 0, nullptr, 0.0f);
+  hostCallback(effect, audioMasterUpdateDisplay, 0, 0, nullptr, 0.0f);
+  instance->context().gestureLog = nullptr;
+  hostCallback(effect, audioMasterAutomate, 5, 0, nullptr, 0.5f);
+  ASSERT_EQ(log.size(), 4u) << "idle is no part of a gesture";
+  EXPECT_EQ(log[0].opcode, audioMasterBeginEdit);
+  EXPECT_EQ(log[1].opcode, audioMasterAutomate);
+  EXPECT_EQ(log[1].index, 4);
+  EXPECT_EQ(log[1].value, 0.75f);
+  EXPECT_EQ(log[2].opcode, audioMasterEndEdit);
+  EXPECT_EQ(log[3].opcode, audioMasterUpdateDisplay);
+}
+
+TEST(EditorCommand, RefusesAPluginWithoutAnEditorBeforeMakingAnyWindow) {
+  std::ostringstream out, err;
+  EXPECT_EQ(runCommandLine({"editor", testPluginPath("faulty_none"), "--png", "unused.png"}, out, err), kExitLoad);
+  EXPECT_NE(err.str().find("has no editor"), std::string::npos) << err.str();
+}
+
 TEST(HostCallback, KeepsTheStateOfEachInstanceApart) {
   auto library = openTestPlugin("faulty_none");
   auto first = makeInstance(*library);

@@ -1,5 +1,6 @@
 #include "tools/sorvane-host/args.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -124,6 +125,29 @@ bool parseStateOption(const std::string& option, ArgCursor& cursor, StateOptions
     }
     return true;
   }
+  return false;
+}
+
+// "X,Y" or "X,Y,DX,DY": exactly count whole numbers in -32768..32767,
+// separated by commas.
+bool parseNumberList(const std::string& option, const std::string& text, size_t count, std::vector<int>& numbers,
+                     std::string& error) {
+  numbers.clear();
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    const std::string part = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    long long number = 0;
+    std::string ignored;
+    if (!parseInteger(option, part, -32768, 32767, number, ignored)) break;
+    numbers.push_back(static_cast<int>(number));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  if (numbers.size() == count && std::count(text.begin(), text.end(), ',') == static_cast<std::ptrdiff_t>(count) - 1)
+    return true;
+  static const char* const forms[] = {"", "N", "X,Y", "X,Y,N", "X,Y,DX,DY"};
+  error = option + " expects " + forms[count] + " (whole numbers), got '" + text + "'";
   return false;
 }
 
@@ -314,6 +338,57 @@ ParseOutcome parseValidateArgs(const std::vector<std::string>& args, ValidateArg
   return outcome;
 }
 
+ParseOutcome parseEditorArgs(const std::vector<std::string>& args, EditorArgs& out) {
+  ParseOutcome outcome;
+  ArgCursor cursor(args);
+  std::vector<std::string> positional;
+  while (!cursor.done() && outcome.error.empty()) {
+    if (cursor.atHelp()) return {true, ""};
+    if (!cursor.atOption()) {
+      positional.push_back(cursor.takeWord());
+      continue;
+    }
+    const std::string option = cursor.takeOption();
+    std::string value;
+    if (option == "--png") {
+      if (cursor.takeValue(option, value, outcome.error)) out.png = value;
+      continue;
+    }
+    if (option == "--drag" || option == "--click" || option == "--wheel") {
+      if (!cursor.takeValue(option, value, outcome.error)) continue;
+      EditorGesture gesture;
+      std::vector<int> n;
+      if (option == "--drag") {
+        if (!parseNumberList(option, value, 4, n, outcome.error)) continue;
+        gesture = {EditorGesture::Drag, n[0], n[1], n[2], n[3], 0};
+      } else if (option == "--click") {
+        if (!parseNumberList(option, value, 2, n, outcome.error)) continue;
+        gesture = {EditorGesture::Click, n[0], n[1], 0, 0, 0};
+      } else {
+        if (!parseNumberList(option, value, 3, n, outcome.error)) continue;
+        if (n[2] == 0 || n[2] < -100 || n[2] > 100) {
+          outcome.error = "--wheel expects 1 to 100 notches up or down, got " + std::to_string(n[2]);
+          continue;
+        }
+        gesture = {EditorGesture::Wheel, n[0], n[1], 0, 0, n[2]};
+      }
+      out.gestures.push_back(gesture);
+      continue;
+    }
+    if (parseStateOption(option, cursor, out.state, outcome.error)) continue;
+    return unknownOption(option);
+  }
+  if (!outcome.error.empty()) return outcome;
+  if (positional.size() != 1) {
+    outcome.error = "editor needs exactly one LIBRARY";
+  } else if (out.png.empty()) {
+    outcome.error = "editor needs --png FILE";
+  } else {
+    out.library = positional[0];
+  }
+  return outcome;
+}
+
 const char* usageText(const std::string& command) {
   if (command == "info") {
     return "usage: sorvane-host info LIBRARY [--program N|NAME] [--chunk FILE] [--param INDEX|NAME=V ...]\n"
@@ -381,13 +456,31 @@ const char* usageText(const std::string& command) {
            "choices. Prints one line per check and 'N passed, M failed'.\n"
            "Exit codes: 0 all passed, 1 a check failed, 2 usage, 3 library.\n";
   }
+  if (command == "editor") {
+    return "usage: sorvane-host editor LIBRARY --png FILE [--program N|NAME] [--chunk FILE]\n"
+           "                           [--param INDEX|NAME=V ...]\n"
+           "                           [--drag X,Y,DX,DY] [--click X,Y] [--wheel X,Y,NOTCHES] ...\n"
+           "Opens the plug-in's editor in a window of its own, as a host does (effEditGetRect,\n"
+           "effEditOpen, effEditIdle every 20 ms), applies program and parameters, performs the\n"
+           "gestures in the order given with the system's own mouse messages, and writes what\n"
+           "the window shows. Prints the host calls each gesture caused (automate, begin and end\n"
+           "of edits, display updates, in order) and the parameters that changed.\n"
+           "  --drag X,Y,DX,DY       press the left button at X,Y, move in 1-pixel steps by DX,DY,\n"
+           "                         release (coordinates in the editor's window)\n"
+           "  --click X,Y            a left click\n"
+           "  --wheel X,Y,NOTCHES    wheel notches over X,Y (up is positive)\n"
+           "  --png FILE             the screenshot, taken after the last gesture\n"
+           "Needs a display (on Linux an X server; run under xvfb-run -a where there is none).\n"
+           "Exit codes: 0 done, 1 no display, 2 usage, 3 library or editor, 4 file, 5 state.\n";
+  }
   return "usage: sorvane-host COMMAND [arguments]   (sorvane-host COMMAND --help for each)\n"
          "A command-line host for VST 2.4 plug-in libraries.\n"
          "  info LIBRARY                     the effect record, parameters and programs\n"
          "  render LIBRARY [IN] OUT          process an audio file or the demo signal\n"
          "  response LIBRARY --png FILE      measure and plot the frequency response\n"
          "  bench LIBRARY...                 nanoseconds per stereo frame, interleaved\n"
-         "  validate LIBRARY                 stress checks, one line each\n";
+         "  validate LIBRARY                 stress checks, one line each\n"
+         "  editor LIBRARY --png FILE        open the editor, perform gestures, screenshot\n";
 }
 
 }  // namespace sorvane::host

@@ -13,7 +13,7 @@ namespace sorvane::host {
 // Exit codes: each failure class has its own, so scripts can tell them apart.
 enum ExitCode : int {
   kExitOk = 0,
-  kExitChecksFailed = 1,  // validate found faults, bench or response measured nothing
+  kExitChecksFailed = 1,  // validate found faults, bench or response measured nothing, editor found no display
   kExitUsage = 2,         // bad command line
   kExitLoad = 3,          // the library does not load or yields no effect
   kExitFile = 4,          // an input or output file cannot be read or written
@@ -57,6 +57,22 @@ struct BenchArgs {
   std::string program;
 };
 
+// One gesture of the editor command, performed in the order given.
+struct EditorGesture {
+  enum Kind { Drag, Click, Wheel };
+  Kind kind = Click;
+  int x = 0, y = 0;    // in the editor's window
+  int dx = 0, dy = 0;  // Drag: where it ends, relative to x, y
+  int notches = 0;     // Wheel: up (away) is positive
+};
+
+struct EditorArgs {
+  std::string library;
+  StateOptions state;  // applied after the editor opened
+  std::string png;
+  std::vector<EditorGesture> gestures;
+};
+
 struct ValidateArgs {
   std::string library;
   int strictness = 5;
@@ -76,6 +92,7 @@ ParseOutcome parseRenderArgs(const std::vector<std::string>& args, RenderArgs& o
 ParseOutcome parseResponseArgs(const std::vector<std::string>& args, ResponseArgs& out);
 ParseOutcome parseBenchArgs(const std::vector<std::string>& args, BenchArgs& out);
 ParseOutcome parseValidateArgs(const std::vector<std::string>& args, ValidateArgs& out);
+ParseOutcome parseEditorArgs(const std::vector<std::string>& args, EditorArgs& out);
 
 const char* usageText(const std::string& command);  // "" for the tool itself
 

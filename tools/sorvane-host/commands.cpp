@@ -298,7 +298,12 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     ValidateArgs parsed;
     return run(parseValidateArgs, parsed, runValidate);
   }
-  err << "sorvane-host: unknown command '" << command << "' (commands: info, render, response, bench, validate)\n";
+  if (command == "editor") {
+    EditorArgs parsed;
+    return run(parseEditorArgs, parsed, runEditor);
+  }
+  err << "sorvane-host: unknown command '" << command
+      << "' (commands: info, render, response, bench, validate, editor)\n";
   return kExitUsage;
 }
 

@@ -18,5 +18,6 @@ int runRender(const RenderArgs& args, std::ostream& out, std::ostream& err);
 int runResponse(const ResponseArgs& args, std::ostream& out, std::ostream& err);
 int runBench(const BenchArgs& args, std::ostream& out, std::ostream& err);
 int runValidate(const ValidateArgs& args, std::ostream& out, std::ostream& err);
+int runEditor(const EditorArgs& args, std::ostream& out, std::ostream& err);
 
 }  // namespace sorvane::host

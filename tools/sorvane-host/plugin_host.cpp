@@ -94,10 +94,13 @@ void updateTimeInfo(HostContext& context) {
   if (context.transportJustStarted) info.flags |= kVstTransportChanged;
 }
 
-VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*value*/, void* ptr,
-                                   float /*opt*/) {
+VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/, void* ptr,
+                                   float opt) {
   if (opcode == audioMasterVersion) return 2400;
   HostContext& context = contextFor(effect);
+  if (context.gestureLog && (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit ||
+                             opcode == audioMasterEndEdit || opcode == audioMasterUpdateDisplay))
+    context.gestureLog->push_back({opcode, index, opt});
   switch (opcode) {
     case audioMasterAutomate:
       ++context.counters.automate;

@@ -27,6 +27,13 @@ struct HostCounters {
   std::atomic<int> unknown{0};
 };
 
+// One call of the plug-in's that a user's gesture causes.
+struct HostCallRecord {
+  VstInt32 opcode;  // audioMasterAutomate, audioMasterBeginEdit, audioMasterEndEdit, audioMasterUpdateDisplay
+  VstInt32 index;
+  float value;  // automate: the new normalised value
+};
+
 // Per-instance host state that the callback answers from.
 struct HostContext {
   double sampleRate = 44100.0;
@@ -38,6 +45,9 @@ struct HostContext {
   bool transportJustStarted = true;
   VstTimeInfo timeInfo{};
   HostCounters counters;
+  // When set, the gesture calls are appended in order. Only for a caller that
+  // processes no audio meanwhile (the editor command): the log is not locked.
+  std::vector<HostCallRecord>* gestureLog = nullptr;
 };
 
 // The host callback every instance is given. Public so tests can call it.
