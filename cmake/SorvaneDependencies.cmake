@@ -139,6 +139,11 @@ function(sorvane_add_window_test name)
   endif()
   set_tests_properties(${name} PROPERTIES LABELS window TIMEOUT 600
     ENVIRONMENT "SORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+  if(CMAKE_CROSSCOMPILING)
+    # One Wine server serves the window prefix, and its desktop lives on the
+    # display of the program that started it: one window test at a time.
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK sorvane_wine_window_prefix)
+  endif()
 endfunction()
 
 # Once every folder is read: the products' own target, a list of what was

@@ -26,8 +26,10 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 
 # Test programs run under Wine, headless (no DISPLAY), silent, in a prefix of
 # their own that scripts/build-win-deps.sh initialises; no Mono/Gecko prompts.
-# The prefix the window tests run Wine in (with a display, unlike the others).
-set(SORVANE_WINEPREFIX ${_sorvane_build_root}/wineprefix)
+# The prefix the window tests run Wine in: with a display, unlike the
+# others, so with a Wine server of its own (a server whose desktop started
+# without a display makes no windows for a later program that has one).
+set(SORVANE_WINEPREFIX ${_sorvane_build_root}/wineprefix-window)
 set(CMAKE_CROSSCOMPILING_EMULATOR env -u DISPLAY -u WAYLAND_DISPLAY
   WINEDEBUG=-all WINEPREFIX=${_sorvane_build_root}/wineprefix
   "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d" wine)

@@ -24,3 +24,10 @@ endif()
 target_include_directories(sorvane_platform_ui PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(sorvane_platform_ui PUBLIC sorvane_platform_draw sorvane_platform_system PRIVATE sorvane_warnings)
 
+# What the Windows window tests ask of the system (window facts, menus and
+# dialogs answered from a watchdog thread, drops): test support only.
+if(WIN32)
+  add_library(sorvane_platform_win32_probe STATIC ${CMAKE_CURRENT_LIST_DIR}/win32/window_probe.cpp)
+  target_include_directories(sorvane_platform_win32_probe PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(sorvane_platform_win32_probe PRIVATE ole32 shell32 user32 uuid sorvane_warnings)
+endif()

@@ -72,8 +72,9 @@ if bash scripts/build-win-deps.sh; then
   if build_preset mingw; then
     step "mingw: ctest under Wine"
     run_ctest mingw
-    # Leave no Wine server behind in our prefix.
+    # Leave no Wine server behind in our prefixes.
     WINEPREFIX="$root/build/wineprefix" wineserver -k 2>/dev/null || true
+    WINEPREFIX="$root/build/wineprefix-window" wineserver -k 2>/dev/null || true
   fi
 else
   fail mingw "scripts/build-win-deps.sh failed"

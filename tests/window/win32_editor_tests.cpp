@@ -1,0 +1,309 @@
+// Both products' editors in a real Windows window, driven with the system's
+// own messages: the window the host gets, gestures reaching the host in
+// order, the wheel kept from the host, what the system shows against the
+// headless render, the pop-up menus, and opening and closing many times or
+// after the host's window is gone.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "editor/cmyanimknob.h"
+#include "tests/editor/golden.h"
+#include "tests/window/win32_fixture.h"
+
+namespace sorvane::test {
+namespace {
+
+namespace probe = platform::win32probe;
+using platform::kButtonLeft;
+using platform::kModifierControl;
+
+template <class Product>
+class Win32Editor : public Win32EditorTest<Product> {};
+TYPED_TEST_SUITE(Win32Editor, Products);
+
+TYPED_TEST(Win32Editor, IsAChildWindowOfTheModulesClassWithTheFrameInItsUserData) {
+  ASSERT_TRUE(this->open());
+  ASSERT_EQ(this->host->childWindowCount(), 1);
+  probe::WindowFacts facts;
+  ASSERT_TRUE(probe::describeWindow(this->editorWindow(), facts));
+  void* module = probe::moduleOf(reinterpret_cast<const void*>(&probe::describeWindow));
+  EXPECT_EQ(facts.className, probe::editorClassName(module));
+  EXPECT_EQ(facts.title, "Window");
+  EXPECT_EQ(facts.parent, this->host->handle());
+  EXPECT_EQ(facts.x, 0);
+  EXPECT_EQ(facts.y, 0);
+  EXPECT_EQ(facts.width, this->layout().width);
+  EXPECT_EQ(facts.height, this->layout().height);
+  EXPECT_TRUE(facts.child && facts.visible && facts.clipChildren && facts.clipSiblings);
+  EXPECT_EQ(facts.composited, probe::systemMajorVersion() >= 6);
+  EXPECT_TRUE(facts.doubleClicks && facts.globalClass && facts.arrowCursor);
+  EXPECT_FALSE(facts.backgroundBrush) << "the frame paints every pixel itself";
+  EXPECT_EQ(facts.userData, static_cast<platform::WindowClient*>(this->editor->getFrame()));
+
+  this->close();
+  EXPECT_EQ(this->host->childWindowCount(), 0);
+  EXPECT_FALSE(probe::classRegistered(module, facts.className)) << "the last window takes its class along";
+}
+
+TYPED_TEST(Win32Editor, AHundredPixelDragOnOutputReachesOneWithOneAutomationPerChangeInOrder) {
+  ASSERT_TRUE(this->open());
+  const int output = TypeParam::kOutputIndex;
+  const CPoint start = TestFixture::centre(this->controlOf(output).rect);
+  this->host->mouseDown(start.x, start.y, kButtonLeft);
+  EXPECT_EQ(probe::mouseCaptureWindow(), this->editorWindow()) << "the drag holds the mouse";
+  for (int i = 1; i <= 100; ++i) this->host->mouseMove(start.x, start.y - i, kButtonLeft);
+  this->host->mouseUp(start.x, start.y - 100, kButtonLeft);
+  EXPECT_EQ(probe::mouseCaptureWindow(), nullptr) << "released with the button";
+  EXPECT_EQ(this->effect->getParameter(output), 1.0f);
+  const auto log = EditorHost::log();
+  ASSERT_EQ(log.size(), 102u);
+  EXPECT_EQ(log.front(), "begin " + std::to_string(output));
+  EXPECT_EQ(log[1], "automate " + std::to_string(output) + " 0.505");
+  EXPECT_EQ(log[100], "automate " + std::to_string(output) + " 1");
+  EXPECT_EQ(log.back(), "end " + std::to_string(output));
+}
+
+TYPED_TEST(Win32Editor, ALostCaptureEndsTheDragAsAMouseUpWould) {
+  ASSERT_TRUE(this->open());
+  const int output = TypeParam::kOutputIndex;
+  const CPoint start = TestFixture::centre(this->controlOf(output).rect);
+  this->host->mouseDown(start.x, start.y, kButtonLeft);
+  for (int i = 1; i <= 10; ++i) this->host->mouseMove(start.x, start.y - i, kButtonLeft);
+  // Another window takes the mouse in the middle of the press.
+  probe::takeMouseCapture(this->host->handle());
+  const float reached = this->effect->getParameter(output);
+  EXPECT_EQ(EditorHost::log().back(), "end " + std::to_string(output)) << "the host sees the gesture end";
+  // What the system still delivers to the editor is a plain move, no drag.
+  this->host->mouseMove(start.x, start.y - 50, kButtonLeft);
+  EXPECT_EQ(this->effect->getParameter(output), reached);
+}
+
+TYPED_TEST(Win32Editor, AScalePositionSetsItsStepAndControlClickResetsAGain) {
+  ASSERT_TRUE(this->open());
+  const editor::ParameterControl& frequency = this->layout().controls[2];  // a shelf or mid frequency knob
+  ASSERT_EQ(frequency.kind, editor::ControlKind::SteppedKnob);
+  auto* knob = static_cast<editor::CMyAnimKnob*>(this->editor->parameterControl(frequency.tag));
+  this->click(TestFixture::centre(frequency.zones[1]));
+  EXPECT_EQ(this->effect->getParameter(frequency.tag), knob->zoneValue(1));
+
+  const editor::ParameterControl* gain = nullptr;
+  for (const auto& c : this->layout().controls)
+    if (c.kind == editor::ControlKind::Knob && c.tag != TypeParam::kOutputIndex) gain = &c;
+  ASSERT_NE(gain, nullptr);
+  this->effect->setParameterAutomated(gain->tag, 0.8f);
+  this->pump(150);  // the knob follows at the next idle
+  EditorHost::calls.clear();
+  this->click(TestFixture::centre(gain->rect), kButtonLeft | kModifierControl);
+  EXPECT_EQ(this->effect->getParameter(gain->tag), gain->defaultValue);
+  const std::string tag = std::to_string(gain->tag);
+  EXPECT_EQ(EditorHost::log(), (std::vector<std::string>{"begin " + tag, "automate " + tag + " 0.5", "end " + tag}));
+}
+
+TYPED_TEST(Win32Editor, AWheelTurnOverAKnobMovesItAndStaysOutOfTheHostsWindow) {
+  ASSERT_TRUE(this->open());
+  const editor::ParameterControl& gain = this->controlOf(TypeParam::kOutputIndex);
+  const CPoint over = TestFixture::centre(gain.rect);
+  this->host->wheel(over.x, over.y, platform::kWheelDeltaPerNotch, 0);
+  EXPECT_FLOAT_EQ(this->effect->getParameter(gain.tag), 0.6f);
+  this->host->wheel(over.x, over.y, -platform::kWheelDeltaPerNotch, platform::kModifierShift);
+  EXPECT_FLOAT_EQ(this->effect->getParameter(gain.tag), 0.59f);
+  EXPECT_EQ(this->host->wheelEventsReceived(), 0) << "a turn the knob used is not the host's";
+
+  // A turn no view wants goes on to the host, as it would without the editor.
+  const CPoint nowhere = this->emptySpot();
+  ASSERT_GE(nowhere.x, 0);
+  this->host->wheel(nowhere.x, nowhere.y, platform::kWheelDeltaPerNotch, 0);
+  EXPECT_EQ(this->host->wheelEventsReceived(), 1);
+}
+
+TYPED_TEST(Win32Editor, FilesDroppedOnThePanelAreRefusedAndChangeNothing) {
+  ASSERT_TRUE(this->open());
+  std::vector<float> before;
+  for (int i = 0; i < TypeParam::kParameterCount; ++i) before.push_back(this->effect->getParameter(i));
+  const CPoint knob = TestFixture::centre(this->controlOf(TypeParam::kOutputIndex).rect);
+  const auto outcome =
+      probe::dragAndDropFiles(this->editorWindow(), {"C:\\presets\\Warm.tsqp", "C:\\links\\Bank.lnk"}, knob.x, knob.y);
+  ASSERT_TRUE(outcome.registered) << "the window is a drop target while open";
+  EXPECT_EQ(outcome.enterEffect, 0u);
+  EXPECT_EQ(outcome.overEffect, 0u);
+  EXPECT_EQ(outcome.dropEffect, 0u);
+  for (int i = 0; i < TypeParam::kParameterCount; ++i) EXPECT_EQ(this->effect->getParameter(i), before[i]);
+  EXPECT_TRUE(EditorHost::calls.empty());
+}
+
+// Outside the text the system's picture equals the software render bit for
+// bit (Wine 8's AlphaBlend rounds as the software back end does: measured
+// difference 0 in every channel, both paths, both products). Inside the
+// text areas the system draws text with its own fonts and the Windows build's
+// software back end draws none: black text may only darken the picture.
+constexpr int kBlendTolerance = 0;
+
+struct PictureComparison {
+  int outside = 0;         // largest per-channel difference outside the text areas
+  int brighterInText = 0;  // how much brighter a text pixel is than the headless one
+  int darkenedInText = 0;  // text pixels the system drew (the headless one draws no text here)
+  std::string where;       // the worst pixel outside
+};
+
+PictureComparison comparePictures(const platform::PixelBuffer& window, const platform::PixelBuffer& headless,
+                                  const std::vector<CRect>& textAreas) {
+  PictureComparison result;
+  for (int y = 0; y < window.height(); ++y) {
+    for (int x = 0; x < window.width(); ++x) {
+      const bool text = std::any_of(textAreas.begin(), textAreas.end(), [&](const CRect& r) {
+        return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+      });
+      bool darker = false;
+      for (int c = 0; c < 3; ++c) {
+        const int w = window.row(y)[4 * x + c], h = headless.row(y)[4 * x + c];
+        if (!text && std::abs(w - h) > result.outside) {
+          result.outside = std::abs(w - h);
+          result.where = std::to_string(x) + "," + std::to_string(y);
+        }
+        if (text) result.brighterInText = std::max(result.brighterInText, w - h);
+        darker |= text && h - w > 16;
+      }
+      result.darkenedInText += darker ? 1 : 0;
+    }
+  }
+  return result;
+}
+
+template <class Product>
+class Win32Picture : public Win32EditorTest<Product> {
+ protected:
+  // A state that turns every knob away from its default.
+  static void setState(Sorvane<Product>& effect) {
+    for (int i = 0; i < Product::kParameterCount; ++i) effect.setParameter(i, static_cast<float>((i * 7) % 11) / 10.0f);
+  }
+  // The headless window's picture of the same state (software back end).
+  std::unique_ptr<platform::PixelBuffer> headlessPicture() {
+    ScriptedUi ui;
+    gEditorServices = ui.bundle();
+    Sorvane<Product> twin(&EditorHost::callback, &scriptedEditor<Product>);
+    setState(twin);
+    int parent = 0;
+    auto* record = twin.getAeffect();
+    EXPECT_EQ(record->dispatcher(record, effEditOpen, 0, 0, &parent, 0.0f), 1);
+    ui.windows.window()->paintAll();
+    const platform::PixelBuffer& shown = ui.windows.window()->pixels();
+    auto copy = platform::createMemoryPixelBuffer(shown.width(), shown.height());
+    for (int y = 0; y < shown.height(); ++y) std::copy(shown.row(y), shown.row(y) + 4 * shown.width(), copy->row(y));
+    record->dispatcher(record, effEditClose, 0, 0, nullptr, 0.0f);
+    return copy;
+  }
+  // GDI objects our code holds while the editor is open and has painted
+  // twice (pictures, fonts made on first use, a back buffer if any).
+  int gdiObjectsWhileOpen() {
+    const int before = platform::liveGdiObjects();
+    EXPECT_TRUE(this->open());
+    this->editor->draw(nullptr);
+    const int held = platform::liveGdiObjects() - before;
+    this->close();
+    return held;
+  }
+  void expectSameAsHeadless(const char* path) {
+    setState(*this->effect);
+    ASSERT_TRUE(this->open());
+    this->pump(150);
+    auto window = this->screenshot();
+    this->close();
+    auto headless = headlessPicture();
+    const PictureComparison c = comparePictures(*window, *headless, {this->layout().presetName});
+    EXPECT_LE(c.outside, kBlendTolerance) << path << ": worst at " << c.where << " (x,y)";
+    EXPECT_LE(c.brighterInText, kBlendTolerance) << path << ": text is black, so it can only darken";
+    EXPECT_GT(c.darkenedInText, 20) << path << ": the preset name is shown";
+    if (this->HasFailure()) {
+      const std::string name = std::string(this->layout().product) + "-" + path;
+      writePng(name + "-window.png", *window);
+      writePng(name + "-headless.png", *headless);
+    }
+  }
+};
+TYPED_TEST_SUITE(Win32Picture, Products);
+
+TYPED_TEST(Win32Picture, TheWindowShowsWhatTheHeadlessRenderShowsOutsideTheText) {
+  this->expectSameAsHeadless("composited");
+}
+
+TYPED_TEST(Win32Picture, PaintingThroughTheBackBufferShowsTheSame) {
+  this->gdiObjectsWhileOpen();  // the fonts exist from here on
+  const int composited = this->gdiObjectsWhileOpen();
+  probe::setEnvironment("SORVANE_BACK_BUFFER", "1");
+  EXPECT_EQ(this->gdiObjectsWhileOpen(), composited + 3)
+      << "one back buffer (memory context, bitmap, clip region) serves every paint";
+  this->expectSameAsHeadless("back-buffer");
+  probe::setEnvironment("SORVANE_BACK_BUFFER", nullptr);
+}
+
+TYPED_TEST(Win32Editor, ThePresetMenuChoosesAProgramWithKeys) {
+  ASSERT_TRUE(this->open());
+  {
+    probe::MenuDriver keys({probe::Key::Down, probe::Key::Down, probe::Key::Down, probe::Key::Return}, 5000);
+    this->click(TestFixture::centre(this->layout().presetName));
+    EXPECT_EQ(keys.finish(), "");
+  }
+  EXPECT_EQ(this->effect->getProgram(), 2) << "the third program";
+  {
+    probe::MenuDriver keys({probe::Key::Down, probe::Key::Escape}, 5000);
+    this->click(TestFixture::centre(this->layout().presetName));
+    EXPECT_EQ(keys.finish(), "");
+  }
+  EXPECT_EQ(this->effect->getProgram(), 2) << "a dismissed menu chooses nothing";
+}
+
+TYPED_TEST(Win32Editor, TheFileMenuRunsTheChosenCommand) {
+  ASSERT_TRUE(this->open());
+  probe::MenuDriver keys({probe::Key::Down, probe::Key::Down, probe::Key::Return}, 5000);
+  this->click(TestFixture::centre(this->layout().fileMenu));
+  EXPECT_EQ(keys.finish(), "");
+  ASSERT_EQ(this->dialogs.requests.size(), 1u) << "\"Load Preset\" asks for a file";
+  EXPECT_EQ(this->dialogs.requests[0].kind, platform::FileDialogRequest::Open);
+  EXPECT_EQ(this->dialogs.requests[0].owner, this->editorWindow());
+}
+
+TYPED_TEST(Win32Editor, AHundredOpenAndCloseCyclesLeaveNoObjectNoGdiObjectAndNoWindow) {
+  // The first opening makes the fonts, which live as long as the process.
+  ASSERT_TRUE(this->open());
+  this->pump(0);
+  this->close();
+  const int objects = liveToolkitObjects();
+  const int gdiObjects = platform::liveGdiObjects();
+  for (int i = 0; i < 100; ++i) {
+    ASSERT_TRUE(this->open()) << "cycle " << i;
+    if (i % 10 == 0) this->click(TestFixture::centre(this->layout().aboutClick));  // closed with the about screen up
+    this->pump(0);
+    this->close();
+  }
+  EXPECT_EQ(liveToolkitObjects(), objects);
+  EXPECT_EQ(platform::liveGdiObjects(), gdiObjects);
+  EXPECT_EQ(this->host->childWindowCount(), 0);
+}
+
+TYPED_TEST(Win32Editor, AHostThatDestroysItsWindowBeforeClosingTheEditorLeavesNothingBroken) {
+  ASSERT_TRUE(this->open());
+  this->close();
+  const int objects = liveToolkitObjects();
+  const int gdiObjects = platform::liveGdiObjects();
+  ASSERT_TRUE(this->open());
+  const int output = TypeParam::kOutputIndex;
+  const CPoint start = TestFixture::centre(this->controlOf(output).rect);
+  this->host->mouseDown(start.x, start.y, kButtonLeft);
+  this->host->mouseMove(start.x, start.y - 5, kButtonLeft);
+  this->host->destroyNow();  // in the middle of a drag
+  EXPECT_EQ(EditorHost::log().back(), "end " + std::to_string(output));
+  this->pump(120);  // idles reach the editor of a window that is gone
+  this->close();
+  EXPECT_EQ(liveToolkitObjects(), objects);
+  EXPECT_EQ(platform::liveGdiObjects(), gdiObjects);
+
+  this->host = makeHostWindow(this->layout().width, this->layout().height);
+  ASSERT_NE(this->host, nullptr);
+  ASSERT_TRUE(this->open()) << "the class is there again for the next window";
+  EXPECT_EQ(this->host->childWindowCount(), 1);
+}
+
+}  // namespace
+}  // namespace sorvane::test

@@ -1,0 +1,11 @@
+#include "tests/window/win32_fixture.h"
+
+namespace sorvane::test {
+
+std::unique_ptr<platform::HostWindow> makeHostWindow(int width, int height) {
+  auto window = platform::createHostWindow("Sorvane window test", width, height);
+  EXPECT_NE(window, nullptr) << "no window could be made: window tests need a display (run under xvfb-run -a)";
+  return window;
+}
+
+}  // namespace sorvane::test
