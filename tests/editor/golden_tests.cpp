@@ -133,8 +133,8 @@ TYPED_TEST(Golden, TheSameEventScriptGivesTheSameValuesAndPixelsEverywhere) {
     this->idle();
   }
   this->click(TestFixture::centre(this->layout().abSwitch));
-  this->click(TestFixture::centre(this->layout().abCopy));
   this->click(TestFixture::centre(this->layout().abSwitch));
+  this->click(TestFixture::centre(this->layout().abCopy));
 
   std::string values;
   for (int i = 0; i < this->kParameters; ++i) {
