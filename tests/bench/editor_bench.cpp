@@ -5,8 +5,11 @@
 // printed as a counter of the open benchmark.
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
+#include <random>
 #include <set>
 
 #include "editor/layout.h"
@@ -100,6 +103,21 @@ void openToFirstPaint(benchmark::State& state) {
   state.counters["MB_per_open_editor"] = bytes / (1024.0 * 1024.0);
 }
 
+// The first opening in the process, which decodes the pictures (run once,
+// before anything else has opened this product's editor).
+template <class Product>
+void firstOpenToFirstPaint(benchmark::State& state) {
+  platform::useEmbeddedResources(&Traits<Product>::pictures());
+  auto effect = std::make_unique<Sorvane<Product>>(&host, &makeEditor<Product>);
+  auto* gui = static_cast<editor::sorvaneGUI*>(effect->getEditor());
+  int parent = 0;
+  for (auto _ : state) {
+    gui->open(&parent);
+    services().windows.window()->paintAll();
+  }
+  gui->close();
+}
+
 template <class Product>
 void fullRedraw(benchmark::State& state) {
   OpenEditor<Product> open;
@@ -139,6 +157,55 @@ void mouseMoveDuringDrag(benchmark::State& state) {
   open.window->mouseUp(x, y, 0);
 }
 
+// The folder scan that runs at every program change and side switch in
+// folder mode: 1000 presets in 50 folders (10 top folders with 4 sub-folders each).
+std::string gScanFolder;
+
+AEffEditor* scanningEditor(AudioEffect* effect) {
+  auto* product = static_cast<Sorvane<pallido::Product>*>(effect);
+  return new editor::sorvaneGUI(effect, editor::pallidoLayout(), services().bundle,
+                                [product](platform::MessageBoxService& messages, PresetFileListener* listener) {
+                                  return std::make_unique<editor::ProductEffectAccess<pallido::Product>>(
+                                      *product, messages, listener, gScanFolder.c_str());
+                                });
+}
+
+void folderScanOf1000Presets(benchmark::State& state) {
+  namespace fs = std::filesystem;
+  std::random_device entropy;
+  const fs::path root = fs::temp_directory_path() / ("sorvane-scan-" + std::to_string(entropy()));
+  int files = 0;
+  for (int top = 0; top < 10; ++top) {
+    const fs::path folder = root / ("Folder " + std::to_string(top));
+    for (int sub = -1; sub < 4; ++sub) {
+      const fs::path here = sub < 0 ? folder : folder / ("Sub " + std::to_string(sub));
+      fs::create_directories(here);
+      for (int i = 0; i < 20; ++i, ++files) std::ofstream(here / ("Preset " + std::to_string(i) + ".pldp")) << "x";
+    }
+  }
+  gScanFolder = root.string();
+  auto bundle = services().bundle;
+  bundle.files = &platform::systemFileSystem();
+  services().bundle = bundle;
+  platform::useEmbeddedResources(&pallido::embeddedResources());
+  {
+    auto effect = std::make_unique<Sorvane<pallido::Product>>(&host, &scanningEditor);
+    auto* gui = static_cast<editor::sorvaneGUI*>(effect->getEditor());
+    int parent = 0;
+    gui->open(&parent);
+    for (auto _ : state) {
+      gui->refreshPresetDisplay();
+      gui->applyPending();
+    }
+    state.counters["presets"] = files;
+    state.counters["folders"] = gui->folderCount();
+    gui->close();
+  }
+  services().bundle.files = nullptr;
+  fs::remove_all(root);
+}
+BENCHMARK_TEMPLATE(firstOpenToFirstPaint, tessaro::Product)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_TEMPLATE(firstOpenToFirstPaint, pallido::Product)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_TEMPLATE(openToFirstPaint, tessaro::Product)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(openToFirstPaint, pallido::Product)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(fullRedraw, tessaro::Product)->Unit(benchmark::kMicrosecond);
@@ -149,6 +216,7 @@ BENCHMARK_TEMPLATE(idleWithNothingDirty, tessaro::Product)->Unit(benchmark::kMic
 BENCHMARK_TEMPLATE(idleWithNothingDirty, pallido::Product)->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(mouseMoveDuringDrag, tessaro::Product)->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(mouseMoveDuringDrag, pallido::Product)->Unit(benchmark::kMicrosecond);
+BENCHMARK(folderScanOf1000Presets)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace sorvane::bench
