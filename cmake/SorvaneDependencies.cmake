@@ -98,8 +98,10 @@ endif()
 
 # Test programs: one helper so every folder's tests are registered alike,
 # and the Windows ones run through the emulator (Wine) set by the toolchain.
+#   sorvane_add_test(name SOURCES ... LIBS ... [LABELS label...])
+# LABELS go on every test of the program (ctest -L selects them).
 function(sorvane_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main sorvane_warnings)
   if(CMAKE_CROSSCOMPILING)
@@ -110,9 +112,21 @@ function(sorvane_add_test name)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES
       ENVIRONMENT "SORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;WINEDEBUG=-all")
+    if(T_LABELS)
+      set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+    endif()
   else()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
       PROPERTIES ENVIRONMENT "SORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+    if(T_LABELS)
+      # The discovered tests exist only once ctest has read the discovery's
+      # script, which leaves their names in ${name}_TESTS; a script read after
+      # it labels them (the discovery's PROPERTIES would flatten a list).
+      set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+      file(WRITE ${script} "if(${name}_TESTS)\n"
+        "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${T_LABELS}\")\nendif()\n")
+      set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+    endif()
   endif()
 endfunction()
 

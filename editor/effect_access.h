@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstring>
+#include <string>
 
 #include "plugin/sorvane.h"
 #include "presets/folders.h"
@@ -52,8 +53,13 @@ class ProductEffectAccess final : public EffectAccess {
  public:
   using Effect = Sorvane<Product>;
 
-  ProductEffectAccess(Effect& effect, platform::MessageBoxService& messages, PresetFileListener* listener)
-      : effect_(effect), files_(effect, Product::presets(), effect.getPresetFolderPath(), messages, listener) {}
+  // The folders are the effect's unless given (tests browse folders of their own).
+  ProductEffectAccess(Effect& effect, platform::MessageBoxService& messages, PresetFileListener* listener,
+                      const char* presetFolder = nullptr, const char* manualFolder = nullptr)
+      : effect_(effect),
+        presetFolder_(presetFolder ? presetFolder : effect.getPresetFolderPath()),
+        manualFolder_(manualFolder ? manualFolder : effect.getManualFolderPath()),
+        files_(effect, Product::presets(), presetFolder_.c_str(), messages, listener) {}
 
   AudioEffectX& effect() override { return effect_; }
   int parameterCount() const override { return Product::kParameterCount; }
@@ -73,8 +79,8 @@ class ProductEffectAccess final : public EffectAccess {
   void toggleActiveSide() override { effect_.toggleActiveSide(); }
   void copyActiveSideToOther() override { effect_.copyActiveSideToOther(); }
 
-  const char* presetFolderPath() override { return effect_.getPresetFolderPath(); }
-  const char* manualFolderPath() override { return effect_.getManualFolderPath(); }
+  const char* presetFolderPath() override { return presetFolder_.c_str(); }
+  const char* manualFolderPath() override { return manualFolder_.c_str(); }
   void currentFileName(char (&name)[kFileNameField]) override {
     const auto& store = effect_.programStore();
     const int program = effect_.getProgram();
@@ -92,6 +98,8 @@ class ProductEffectAccess final : public EffectAccess {
 
  private:
   Effect& effect_;
+  std::string presetFolder_;
+  std::string manualFolder_;
   PresetFiles<Effect> files_;
 };
 

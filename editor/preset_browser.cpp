@@ -195,11 +195,9 @@ void sorvaneGUI::doRefreshPresetDisplay() {
     // found is clean, so the marker never doubles.
     presetNameClean_ = fits && selectPresetByPath(path);
     if (presetNameClean_ && access_->isPresetModified()) markPresetModified();
-  } else if (presetMenu_) {
-    const int current = access_->getProgram();
-    presetMenu_->setValue(static_cast<float>(current));
-    presetMenu_->checkEntryAlone(current);
-    presetMenu_->setDirty(true);
+  } else {
+    // The names too: after a side switch the list shows the other side's names.
+    fillProgramMenu();
   }
 }
 

@@ -22,8 +22,8 @@ constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 
 struct FolderEntry {
   std::string name;
-  bool isDirectory = false;
-  bool isLink = false;  // a symbolic link or junction (never followed by the scan)
+  bool isDirectory = false;  // a real folder: a link to one is only a link
+  bool isLink = false;       // a symbolic link or junction (never followed by the scan)
 };
 
 class FileSystemService {
@@ -31,13 +31,16 @@ class FileSystemService {
   virtual ~FileSystemService() = default;
   // The attribute word of path, kInvalidAttributes when it does not exist.
   // POSIX: a directory is kAttributeDirectory, a file kAttributeNormal;
-  // write-protected adds kAttributeReadOnly, a name starting with "." adds
-  // kAttributeHidden (links are followed: the word describes the target).
+  // no write permission for the owner adds kAttributeReadOnly, a name
+  // starting with "." adds kAttributeHidden, and, as on Windows, a word with
+  // any of those bits drops kAttributeNormal (links are followed: the word
+  // describes the target).
   virtual std::uint32_t attributes(const char* path) = 0;
   // The entries of folder without "." and "..". Windows gives the file
-  // system's order; POSIX sorts case-insensitively by name (then by bytes),
-  // which is the order Windows' own file system returns. False (and no
-  // entries) when the folder cannot be listed.
+  // system's order; POSIX sorts case-insensitively by name, ASCII letters
+  // folded to upper case (then by bytes), which is the order Windows' own
+  // file system returns. False (and no entries) when the folder cannot be
+  // listed.
   virtual bool listFolder(const char* folder, std::vector<FolderEntry>& entries) = 0;
   // True only for an existing regular file (a folder is not one).
   virtual bool isRegularFile(const char* path) = 0;

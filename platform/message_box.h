@@ -15,8 +15,9 @@ class MessageBoxService {
   virtual MessageAnswer show(void* ownerWindow, const char* text, const char* caption, MessageButtons buttons) = 0;
 };
 
-// The system's message box (on systems without one, the text goes to the
-// standard error stream and the default button answers).
+// The system's message box. Where none can be shown the text goes to the
+// standard error stream: OK answers Ok, and a Yes/No question answers No, so
+// nothing is overwritten without the user's consent.
 MessageBoxService& systemMessageBox();
 
 }  // namespace sorvane::platform

@@ -1,5 +1,6 @@
 # Operating-system services of the preset layer: the documents folder and the
-# message box. The XDG parser is plain text work and is built everywhere so
+# message box (on POSIX with the helper-program launcher it shares with the
+# file dialogs and the shell). The XDG parser is plain text work and is built everywhere so
 # both builds test it.
 add_library(sorvane_platform_system STATIC
   ${CMAKE_CURRENT_LIST_DIR}/posix/documents_user_dirs.cpp
@@ -12,6 +13,7 @@ if(WIN32)
   target_link_libraries(sorvane_platform_system PRIVATE shell32 user32)
 else()
   target_sources(sorvane_platform_system PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/posix/child_process.cpp
     ${CMAKE_CURRENT_LIST_DIR}/posix/documents.cpp
     ${CMAKE_CURRENT_LIST_DIR}/posix/message_box.cpp
   )

@@ -22,7 +22,8 @@ else()
     ${CMAKE_CURRENT_LIST_DIR}/posix/ole.cpp)
 endif()
 target_include_directories(sorvane_platform_ui PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(sorvane_platform_ui PUBLIC sorvane_platform_draw sorvane_platform_system PRIVATE sorvane_warnings)
+target_link_libraries(sorvane_platform_ui PUBLIC sorvane_platform_draw sorvane_platform_system sorvane_platform_files
+  PRIVATE sorvane_warnings)
 
 # What the Windows window tests ask of the system (window facts, menus and
 # dialogs answered from a watchdog thread, drops): test support only.

@@ -46,6 +46,9 @@ void presetRelativeName(const PresetProduct& product, const char* path, char* ou
   for (const char* at = path; *at != 0; ++at) {
     if (!matchesAt(at, product.presetFolder)) continue;
     const char* end = at + folderLength;
+    // Whole folder names only: "Tessaro Backup" is not the folder "Tessaro",
+    // and a file there must not be stored as if it were inside it.
+    if ((at != path && !isSeparator(at[-1])) || (*end != 0 && !isSeparator(*end))) continue;
     // The folder itself names no file; never step past the terminator.
     const char* relative = *end == 0 ? end : end + 1;
     copyCut(relative, std::strlen(relative), out, outSize);

@@ -1,6 +1,11 @@
 // A picture from the library's resources, decoded once and kept as a 32-bit
 // premultiplied bitmap, so every redraw is one blit of the part it needs (one
 // 53 × 53 frame of a 53 × 5353 knob strip, for instance).
+//
+// A resource is decoded once per process: every bitmap of it, in every
+// editor of the library and every opening, shares the same read-only pixels.
+// Opening an editor again costs no decoding, and editors open side by side
+// hold one copy. The pixels are freed when the library unloads.
 #pragma once
 
 #include <cstdint>
@@ -75,7 +80,7 @@ class CBitmap : public CBaseObject {
   int height_ = 0;
   CColor transparentColor_ = kTransparentCColor;
   bool noAlpha_ = true;
-  std::unique_ptr<platform::PixelBuffer> pixels_;
+  std::shared_ptr<const platform::PixelBuffer> pixels_;
 };
 
 }  // namespace sorvane

@@ -2,6 +2,8 @@
 // text areas, within a tolerance inside them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -99,6 +101,65 @@ TYPED_TEST(Golden, FolderModeMarksTheModifiedPreset) {
   this->window->mouseUp(r.left + 26, r.top + 6, 0);
   this->expectPicture("folder-modified");
   this->effect.reset();
+}
+
+// One recorded script of gestures: the values it leaves and the picture it
+// draws are checked in once and must come out the same in every build (the
+// Linux and the Windows build run the same software back end).
+TYPED_TEST(Golden, TheSameEventScriptGivesTheSameValuesAndPixelsEverywhere) {
+  ASSERT_TRUE(this->open());
+  auto* w = this->window;
+  const auto& controls = this->layout().controls;
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const auto& c = controls[i];
+    const CPoint mid = TestFixture::centre(c.rect);
+    switch (c.kind) {
+      case editor::ControlKind::SteppedKnob:
+        this->click(TestFixture::centre(c.zones[i % c.zones.size()]));
+        w->wheel(mid.x, mid.y, -120);
+        break;
+      case editor::ControlKind::Knob:
+        w->mouseDown(mid.x, mid.y, kLButton);
+        for (int k = 1; k <= 37; ++k) w->mouseMove(mid.x + k % 3, mid.y - k, k > 20 ? kLButton | kShift : kLButton);
+        w->mouseUp(mid.x, mid.y - 37, 0);
+        if (i % 2) this->click(mid, kLButton | kControl);
+        w->wheel(mid.x, mid.y, 60);
+        w->wheel(mid.x, mid.y, 70);
+        break;
+      case editor::ControlKind::Switch:
+        this->click(mid);
+        break;
+    }
+    this->idle();
+  }
+  this->click(TestFixture::centre(this->layout().abSwitch));
+  this->click(TestFixture::centre(this->layout().abSwitch));
+  this->click(TestFixture::centre(this->layout().abCopy));
+
+  std::string values;
+  for (int i = 0; i < this->kParameters; ++i) {
+    char line[48];
+    std::snprintf(line, sizeof(line), "%d %.9g\n", i, static_cast<double>(this->effect->getParameter(i)));
+    values += line;
+  }
+  const char* data = std::getenv("SORVANE_TEST_DATA");
+  const std::string path =
+      std::string(data ? data : "tests/data") + "/editor/" + this->layout().product + "-script-values.txt";
+  if (const char* update = std::getenv("SORVANE_UPDATE_GOLDEN"); update && std::strcmp(update, "1") == 0) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs(values.c_str(), f);
+    std::fclose(f);
+  } else {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr) << path;
+    std::string expected;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof(buffer), f)) expected += buffer;
+    std::fclose(f);
+    EXPECT_EQ(values, expected);
+  }
+  this->expectPicture("script");
 }
 
 }  // namespace

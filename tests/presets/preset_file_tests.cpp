@@ -375,6 +375,11 @@ TEST(PresetRelativeName, IsThePathBehindTheProductsFolder) {
   EXPECT_STREQ("/home/a/sorvane/presets/tessaro/Lead.tsqp", out);  // case counts: kept whole
   presetRelativeName(pallido::kPresetProduct, "/d/Sorvane/Presets/Tessaro/x.pldp", out, sizeof(out));
   EXPECT_STREQ("/d/Sorvane/Presets/Tessaro/x.pldp", out);
+  // Only the whole folder name counts: a neighbour with a longer name is outside.
+  presetRelativeName(product, "/d/Sorvane/Presets/Tessaro Backup/x.tsqp", out, sizeof(out));
+  EXPECT_STREQ("/d/Sorvane/Presets/Tessaro Backup/x.tsqp", out);
+  presetRelativeName(product, "/d/MySorvane/Presets/Tessaro/x.tsqp", out, sizeof(out));
+  EXPECT_STREQ("/d/MySorvane/Presets/Tessaro/x.tsqp", out);
   const std::string longPath = "/d/Sorvane/Presets/Tessaro/" + std::string(400, 'n');
   presetRelativeName(product, longPath.c_str(), out, sizeof(out));
   EXPECT_EQ(std::string(kFileNameField - 1, 'n'), out);

@@ -264,6 +264,31 @@ TYPED_TEST(Win32Editor, TheFileMenuRunsTheChosenCommand) {
   EXPECT_EQ(this->dialogs.requests[0].owner, this->editorWindow());
 }
 
+TYPED_TEST(Win32Editor, ASaveDialogCancelledChangesNothing) {
+  this->services.dialogs = &platform::systemFileDialogs();
+  this->effect.reset();
+  this->makeEffect();
+  ASSERT_TRUE(this->open());
+  ASSERT_FALSE(this->editor->isFolderMode()) << "the test prefix has no preset folder";
+  auto chunk = [this] {
+    void* data = nullptr;
+    const auto size = this->dispatch(effGetChunk, 0, 0, &data);
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    return std::vector<unsigned char>(bytes, bytes + size);
+  };
+  const auto before = chunk();
+  {
+    probe::DialogCanceller cancel(15000);
+    probe::MenuDriver keys({probe::Key::Down, probe::Key::Return}, 5000);  // "Save Preset"
+    this->click(TestFixture::centre(this->layout().fileMenu));
+    EXPECT_EQ(keys.finish(), "");
+    EXPECT_EQ(cancel.finish(), "") << "the system's save dialog opened and was cancelled";
+  }
+  EXPECT_EQ(chunk(), before);
+  EXPECT_TRUE(this->messages.shown.empty()) << "a cancel is no failure to report";
+  EXPECT_TRUE(EditorHost::calls.empty());
+}
+
 TYPED_TEST(Win32Editor, AHundredOpenAndCloseCyclesLeaveNoObjectNoGdiObjectAndNoWindow) {
   // The first opening makes the fonts, which live as long as the process.
   ASSERT_TRUE(this->open());

@@ -1,156 +1,153 @@
-// sorvane-snapshot: composes an editor mock-up from a product's embedded
-// pictures through the software back end and writes it as a PNG.
+// sorvane-snapshot: a picture of a product's editor, drawn by the real
+// editor on a headless window through the software back end.
 //
-//   sorvane-snapshot <tessaro|pallido> <out.png> [--about] [--set INDEX=VALUE]...
+//   sorvane-snapshot <tessaro|pallido> <out.png> [--program N] [--side b] [--about] [--set INDEX=VALUE]...
 //
-// The picture shows the background, every control's frame for the product's
-// start values (or the --set ones) at its place, and the preset name; with
-// --about, the about screen with its version label on top.
+// The editor opens as a host would open it (program 0, side A unless asked),
+// takes the values, runs one idle and paints the whole window.
 #include <png.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "gui/draw/cbitmap.h"
-#include "gui/draw/cdrawcontext.h"
+#include "editor/layout.h"
+#include "editor/sorvane_gui.h"
+#include "platform/headless/headless_window.h"
 #include "platform/resources.h"
-#include "tools/snapshot/mockup_layout.h"
-
-namespace tessaro {
-const sorvane::platform::EmbeddedResourceTable& embeddedResources();
-}
-namespace pallido {
-const sorvane::platform::EmbeddedResourceTable& embeddedResources();
-}
+#include "plugin/pallido.h"
+#include "plugin/tessaro.h"
 
 namespace {
 
 using namespace sorvane;
 
 bool writePng(const char* path, const platform::PixelBuffer& pixels) {
-  std::FILE* file = std::fopen(path, "wb");
-  if (!file) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  bool ok = false;
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(pixels.width()) * 4);
-  if (png && info && !setjmp(png_jmpbuf(png))) {
-    png_init_io(png, file);
-    png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, pixels.width(), pixels.height(), 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < pixels.height(); ++y) {
-      const std::uint8_t* s = pixels.row(y);
-      for (int x = 0; x < pixels.width(); ++x, s += 4) {
-        unsigned a = s[3];
-        auto straight = [a](unsigned c) {
-          return static_cast<std::uint8_t>(a ? std::min(255u, (c * 255 + a / 2) / a) : 0);
-        };
-        row[x * 4 + 0] = straight(s[2]);
-        row[x * 4 + 1] = straight(s[1]);
-        row[x * 4 + 2] = straight(s[0]);
-        row[x * 4 + 3] = static_cast<std::uint8_t>(a);
-      }
-      png_write_row(png, row.data());
+  std::vector<std::uint8_t> rgba(static_cast<size_t>(pixels.width()) * pixels.height() * 4);
+  for (int y = 0; y < pixels.height(); ++y) {
+    const std::uint8_t* s = pixels.row(y);
+    std::uint8_t* d = rgba.data() + static_cast<size_t>(y) * pixels.width() * 4;
+    for (int x = 0; x < pixels.width(); ++x, s += 4, d += 4) {
+      d[0] = s[2];
+      d[1] = s[1];
+      d[2] = s[0];
+      d[3] = 255;
     }
-    png_write_end(png, nullptr);
-    ok = true;
   }
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(file) == 0 && ok;
+  png_image image;
+  std::memset(&image, 0, sizeof(image));
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(pixels.width());
+  image.height = static_cast<png_uint_32>(pixels.height());
+  image.format = PNG_FORMAT_RGBA;
+  return png_image_write_to_file(&image, path, 0, rgba.data(), 0, nullptr) != 0;
 }
 
 int usage() {
-  std::fprintf(stderr, "usage: sorvane-snapshot <tessaro|pallido> <out.png> [--about] [--set INDEX=VALUE]...\n");
+  std::fprintf(stderr,
+               "usage: sorvane-snapshot <tessaro|pallido> <out.png> [--program N] [--side b] [--about] "
+               "[--set INDEX=VALUE]...\n");
   return 2;
+}
+
+struct Request {
+  int program = 0;
+  bool sideB = false;
+  bool about = false;
+  std::vector<std::pair<int, float>> values;
+};
+
+platform::UiServices headlessServices() {
+  platform::UiServices services = platform::nativeUiServices();
+  services.windows = &platform::headlessWindowSystem();
+  services.files = nullptr;  // the pictures show program mode, whatever is on this machine
+  return services;
+}
+
+const platform::UiServices& snapshotServices() {
+  static const platform::UiServices services = headlessServices();
+  return services;
+}
+
+template <class Product>
+AEffEditor* makeEditor(AudioEffect* effect);
+template <>
+AEffEditor* makeEditor<tessaro::Product>(AudioEffect* effect) {
+  return editor::makeProductEditor<tessaro::Product>(effect, editor::tessaroLayout(), snapshotServices());
+}
+template <>
+AEffEditor* makeEditor<pallido::Product>(AudioEffect* effect) {
+  return editor::makeProductEditor<pallido::Product>(effect, editor::pallidoLayout(), snapshotServices());
+}
+
+VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+  return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+template <class Product>
+int snapshot(const char* out, const Request& request) {
+  Sorvane<Product> effect(&quietHost, &makeEditor<Product>);
+  auto* gui = static_cast<editor::sorvaneGUI*>(effect.getEditor());
+  if (request.program < 0 || request.program >= kProgramCount) return usage();
+  effect.setProgram(request.program);
+  if (request.sideB) effect.toggleActiveSide();
+  for (const auto& [index, value] : request.values) {
+    if (index < 0 || index >= Product::kParameterCount) return usage();
+    effect.setParameter(index, value);
+  }
+  int parent = 0;
+  if (!gui->open(&parent)) {
+    std::fprintf(stderr, "sorvane-snapshot: the editor did not open\n");
+    return 1;
+  }
+  platform::HeadlessWindow* window = platform::headlessWindowSystem().window();
+  if (request.about) {
+    const CRect& click = gui->layout().aboutClick;
+    window->mouseDown((click.left + click.right) / 2, (click.top + click.bottom) / 2, kLButton);
+  }
+  gui->idle();
+  window->paintAll();
+  const bool written = writePng(out, window->pixels());
+  gui->close();
+  if (!written) {
+    std::fprintf(stderr, "sorvane-snapshot: cannot write %s\n", out);
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) return usage();
-  const snapshot::MockLayout* layout = snapshot::findMockLayout(argv[1]);
-  if (!layout) return usage();
-  const char* out = argv[2];
-  bool withAbout = false;
-  std::vector<float> values = layout->startValues;
+  const std::string product = argv[1];
+  if (product != "tessaro" && product != "pallido") return usage();
+  Request request;
   for (int i = 3; i < argc; ++i) {
     if (std::strcmp(argv[i], "--about") == 0) {
-      withAbout = true;
+      request.about = true;
+    } else if (std::strcmp(argv[i], "--side") == 0 && i + 1 < argc) {
+      const std::string side = argv[++i];
+      if (side != "a" && side != "b") return usage();
+      request.sideB = side == "b";
+    } else if (std::strcmp(argv[i], "--program") == 0 && i + 1 < argc) {
+      request.program = std::atoi(argv[++i]);
     } else if (std::strcmp(argv[i], "--set") == 0 && i + 1 < argc) {
       int index = 0;
       float value = 0;
-      if (std::sscanf(argv[++i], "%d=%f", &index, &value) != 2 || index < 0 || index >= static_cast<int>(values.size()))
-        return usage();
-      values[index] = value;
+      if (std::sscanf(argv[++i], "%d=%f", &index, &value) != 2) return usage();
+      request.values.emplace_back(index, value);
     } else {
       return usage();
     }
   }
-  platform::useEmbeddedResources(layout->product == "tessaro" ? &tessaro::embeddedResources()
-                                                              : &pallido::embeddedResources());
-
-  auto* background = new CBitmap("background.png");
-  auto canvas = platform::createMemoryPixelBuffer(background->getWidth(), background->getHeight());
-  if (!canvas) {
-    std::fprintf(stderr, "sorvane-snapshot: no background picture\n");
-    return 1;
+  if (product == "tessaro") {
+    platform::useEmbeddedResources(&tessaro::embeddedResources());
+    return snapshot<tessaro::Product>(argv[2], request);
   }
-  auto* context = new CDrawContext(platform::createSoftwareDevice(*canvas));
-  context->setFillColor(kBlackCColor);
-  context->fillRect(CRect(0, 0, canvas->width(), canvas->height()));
-  background->draw(context, CRect(0, 0, canvas->width(), canvas->height()));
-  background->forget();
-
-  for (const auto& control : layout->controls) {
-    auto* bitmap = new CBitmap(control.bitmap);
-    if (!bitmap->isLoaded()) std::fprintf(stderr, "sorvane-snapshot: %s is missing\n", control.bitmap);
-    float value = control.parameter >= 0 ? values[control.parameter] : 0.0f;
-    int frameHeight = control.rect.height();
-    CPoint source;
-    switch (control.kind) {
-      case snapshot::Kind::Knob: {
-        int frames = frameHeight > 0 ? bitmap->getHeight() / frameHeight : 0;
-        int span = (frames - 1) * frameHeight;
-        int y = static_cast<int>(value * static_cast<float>(span));
-        source.y = frameHeight > 0 ? y - y % frameHeight : 0;
-        break;
-      }
-      case snapshot::Kind::OnOff:
-        source.y = value != 0.0f ? bitmap->getHeight() / 2 : 0;
-        break;
-      case snapshot::Kind::Kick:
-        source.y = value != 0.0f ? frameHeight : 0;
-        break;
-      case snapshot::Kind::Picture:
-        break;
-    }
-    bitmap->drawTransparent(context, control.rect, source);
-    bitmap->forget();
-  }
-
-  context->setFont(kNormalFontSmall);
-  context->setFontColor(kBlackCColor);
-  context->drawString(layout->presetName, layout->presetRect, kCenterText);
-
-  if (withAbout) {
-    auto* about = new CBitmap("about.png");
-    about->draw(context, layout->aboutRect);
-    about->forget();
-    CRect version(218, 11, 274, 21);
-    version.offset(layout->aboutRect.left, layout->aboutRect.top);
-    context->setFontColor(kWhiteCColor);
-    context->drawString("Ver.1.0.0", version, kLeftText);
-  }
-  context->forget();
-
-  if (!writePng(out, *canvas)) {
-    std::fprintf(stderr, "sorvane-snapshot: cannot write %s\n", out);
-    return 1;
-  }
-  return 0;
+  platform::useEmbeddedResources(&pallido::embeddedResources());
+  return snapshot<pallido::Product>(argv[2], request);
 }

@@ -1,0 +1,62 @@
+#include "platform/file_system.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace sorvane::platform {
+namespace {
+
+static_assert(kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY &&
+              kAttributeReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT && kAttributeReadOnly == FILE_ATTRIBUTE_READONLY &&
+              kAttributeHidden == FILE_ATTRIBUTE_HIDDEN && kInvalidAttributes == INVALID_FILE_ATTRIBUTES);
+
+class Win32FileSystem final : public FileSystemService {
+ public:
+  std::uint32_t attributes(const char* path) override {
+    if (!path || !*path) return kInvalidAttributes;
+    return GetFileAttributesA(path);
+  }
+
+  bool listFolder(const char* folder, std::vector<FolderEntry>& entries) override {
+    entries.clear();
+    if (!folder || !*folder) return false;
+    std::string pattern = folder;
+    if (pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+    pattern += '*';
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+      // A drive's root has no "." entry, so an empty one matches nothing.
+      const DWORD error = GetLastError();
+      const DWORD word = GetFileAttributesA(folder);
+      return error == ERROR_FILE_NOT_FOUND && word != INVALID_FILE_ATTRIBUTES && (word & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+    do {
+      if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0) continue;
+      const bool link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+      // A link to a folder carries the directory bit too; it is reported as
+      // a link only, as on POSIX.
+      const bool directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !link;
+      entries.push_back({found.cFileName, directory, link});
+    } while (FindNextFileA(search, &found));
+    const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+    FindClose(search);
+    if (!complete) entries.clear();
+    return complete;
+  }
+
+  bool isRegularFile(const char* path) override {
+    const std::uint32_t word = attributes(path);
+    return word != kInvalidAttributes && (word & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+  }
+};
+
+}  // namespace
+
+FileSystemService& systemFileSystem() {
+  static Win32FileSystem service;
+  return service;
+}
+
+}  // namespace sorvane::platform

@@ -1,0 +1,224 @@
+// Cost of the editor on a headless window through the software back end,
+// for both products: opening to the first complete paint, a full redraw, one
+// knob's redraw, an idle with nothing to do, a mouse move during a knob drag.
+// Memory per open editor (decoded pictures plus the window's picture) is
+// printed as a counter of the open benchmark.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
+
+#include "editor/layout.h"
+#include "editor/sorvane_gui.h"
+#include "gui/draw/cbitmap.h"
+#include "platform/headless/headless_window.h"
+#include "platform/scripted/clock.h"
+#include "platform/scripted/message_box.h"
+#include "platform/scripted/popup_menu.h"
+#include "plugin/pallido.h"
+#include "plugin/tessaro.h"
+
+namespace sorvane::bench {
+namespace {
+
+VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+  return opcode == audioMasterVersion ? 2400 : 1;
+}
+
+struct Services {
+  platform::HeadlessWindowSystem windows;
+  platform::ScriptedPopupMenus menus;
+  platform::ManualClock clock;
+  platform::ScriptedMessageBox messages;
+  platform::UiServices bundle{&windows, &menus, &clock, &messages, nullptr, nullptr, nullptr};
+};
+Services& services() {
+  static Services s;
+  return s;
+}
+
+template <class Product>
+struct Traits;
+template <>
+struct Traits<tessaro::Product> {
+  static const editor::EditorLayout& layout() { return editor::tessaroLayout(); }
+  static const platform::EmbeddedResourceTable& pictures() { return tessaro::embeddedResources(); }
+};
+template <>
+struct Traits<pallido::Product> {
+  static const editor::EditorLayout& layout() { return editor::pallidoLayout(); }
+  static const platform::EmbeddedResourceTable& pictures() { return pallido::embeddedResources(); }
+};
+
+template <class Product>
+AEffEditor* makeEditor(AudioEffect* effect) {
+  return editor::makeProductEditor<Product>(effect, Traits<Product>::layout(), services().bundle);
+}
+
+// An effect whose editor is open and painted once.
+template <class Product>
+struct OpenEditor {
+  OpenEditor() {
+    platform::useEmbeddedResources(&Traits<Product>::pictures());
+    effect = std::make_unique<Sorvane<Product>>(&host, &makeEditor<Product>);
+    gui = static_cast<editor::sorvaneGUI*>(effect->getEditor());
+    gui->open(&parent);
+    window = services().windows.window();
+    window->paintAll();
+  }
+  ~OpenEditor() { gui->close(); }
+  int parent = 0;
+  std::unique_ptr<Sorvane<Product>> effect;
+  editor::sorvaneGUI* gui;
+  platform::HeadlessWindow* window;
+};
+
+template <class Product>
+void openToFirstPaint(benchmark::State& state) {
+  platform::useEmbeddedResources(&Traits<Product>::pictures());
+  auto effect = std::make_unique<Sorvane<Product>>(&host, &makeEditor<Product>);
+  auto* gui = static_cast<editor::sorvaneGUI*>(effect->getEditor());
+  int parent = 0;
+  for (auto _ : state) {
+    gui->open(&parent);
+    services().windows.window()->paintAll();
+    state.PauseTiming();
+    gui->close();
+    state.ResumeTiming();
+  }
+  // What one open editor holds: each picture decoded once, and the window.
+  const editor::EditorLayout& layout = Traits<Product>::layout();
+  std::set<std::string> names(layout.bitmaps.begin(), layout.bitmaps.end());
+  names.insert(editor::kBackgroundBitmap);
+  names.insert(editor::kAboutBitmap);
+  double bytes = 4.0 * layout.width * layout.height;
+  for (const std::string& name : names) {
+    CBitmap bitmap(name.c_str());
+    bytes += 4.0 * bitmap.getWidth() * bitmap.getHeight();
+  }
+  state.counters["MB_per_open_editor"] = bytes / (1024.0 * 1024.0);
+}
+
+// The first opening in the process, which decodes the pictures (run once,
+// before anything else has opened this product's editor).
+template <class Product>
+void firstOpenToFirstPaint(benchmark::State& state) {
+  platform::useEmbeddedResources(&Traits<Product>::pictures());
+  auto effect = std::make_unique<Sorvane<Product>>(&host, &makeEditor<Product>);
+  auto* gui = static_cast<editor::sorvaneGUI*>(effect->getEditor());
+  int parent = 0;
+  for (auto _ : state) {
+    gui->open(&parent);
+    services().windows.window()->paintAll();
+  }
+  gui->close();
+}
+
+template <class Product>
+void fullRedraw(benchmark::State& state) {
+  OpenEditor<Product> open;
+  for (auto _ : state) open.window->paintAll();
+}
+
+template <class Product>
+void oneKnobRedraw(benchmark::State& state) {
+  OpenEditor<Product> open;
+  CControl* knob = open.gui->parameterControl(Product::kOutputIndex);
+  float value = 0.0f;
+  for (auto _ : state) {
+    value = value > 0.9f ? 0.0f : value + 0.01f;
+    knob->setValue(value);
+    open.gui->idle();
+  }
+}
+
+template <class Product>
+void idleWithNothingDirty(benchmark::State& state) {
+  OpenEditor<Product> open;
+  open.gui->idle();
+  for (auto _ : state) open.gui->idle();
+}
+
+template <class Product>
+void mouseMoveDuringDrag(benchmark::State& state) {
+  OpenEditor<Product> open;
+  const CRect r = open.gui->parameterControl(Product::kOutputIndex)->getViewSize();
+  const int x = r.left + 26, y = r.top + 26;
+  open.window->mouseDown(x, y, kLButton);
+  int step = 0;
+  for (auto _ : state) {
+    step = (step + 1) % 200;
+    open.window->mouseMove(x, y - 100 + step, kLButton);
+  }
+  open.window->mouseUp(x, y, 0);
+}
+
+// The folder scan that runs at every program change and side switch in
+// folder mode: 1000 presets in 50 folders (10 top folders with 4 sub-folders each).
+std::string gScanFolder;
+
+AEffEditor* scanningEditor(AudioEffect* effect) {
+  auto* product = static_cast<Sorvane<pallido::Product>*>(effect);
+  return new editor::sorvaneGUI(effect, editor::pallidoLayout(), services().bundle,
+                                [product](platform::MessageBoxService& messages, PresetFileListener* listener) {
+                                  return std::make_unique<editor::ProductEffectAccess<pallido::Product>>(
+                                      *product, messages, listener, gScanFolder.c_str());
+                                });
+}
+
+void folderScanOf1000Presets(benchmark::State& state) {
+  namespace fs = std::filesystem;
+  std::random_device entropy;
+  const fs::path root = fs::temp_directory_path() / ("sorvane-scan-" + std::to_string(entropy()));
+  int files = 0;
+  for (int top = 0; top < 10; ++top) {
+    const fs::path folder = root / ("Folder " + std::to_string(top));
+    for (int sub = -1; sub < 4; ++sub) {
+      const fs::path here = sub < 0 ? folder : folder / ("Sub " + std::to_string(sub));
+      fs::create_directories(here);
+      for (int i = 0; i < 20; ++i, ++files) std::ofstream(here / ("Preset " + std::to_string(i) + ".pldp")) << "x";
+    }
+  }
+  gScanFolder = root.string();
+  auto bundle = services().bundle;
+  bundle.files = &platform::systemFileSystem();
+  services().bundle = bundle;
+  platform::useEmbeddedResources(&pallido::embeddedResources());
+  {
+    auto effect = std::make_unique<Sorvane<pallido::Product>>(&host, &scanningEditor);
+    auto* gui = static_cast<editor::sorvaneGUI*>(effect->getEditor());
+    int parent = 0;
+    gui->open(&parent);
+    for (auto _ : state) {
+      gui->refreshPresetDisplay();
+      gui->applyPending();
+    }
+    state.counters["presets"] = files;
+    state.counters["folders"] = gui->folderCount();
+    gui->close();
+  }
+  services().bundle.files = nullptr;
+  fs::remove_all(root);
+}
+BENCHMARK_TEMPLATE(firstOpenToFirstPaint, tessaro::Product)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_TEMPLATE(firstOpenToFirstPaint, pallido::Product)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_TEMPLATE(openToFirstPaint, tessaro::Product)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(openToFirstPaint, pallido::Product)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(fullRedraw, tessaro::Product)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(fullRedraw, pallido::Product)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(oneKnobRedraw, tessaro::Product)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(oneKnobRedraw, pallido::Product)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(idleWithNothingDirty, tessaro::Product)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(idleWithNothingDirty, pallido::Product)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(mouseMoveDuringDrag, tessaro::Product)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(mouseMoveDuringDrag, pallido::Product)->Unit(benchmark::kMicrosecond);
+BENCHMARK(folderScanOf1000Presets)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace sorvane::bench
+
+BENCHMARK_MAIN();

@@ -1,0 +1,406 @@
+// The preset browser, the file menu and the A/B controls on real folder
+// trees, with scripted dialogs, boxes and shell and a recording host.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "gui/controls/cbuttons.h"
+#include "gui/controls/coptionmenu.h"
+#include "gui/controls/cparamdisplay.h"
+#include "platform/file_system.h"
+#include "platform/scripted/file_dialog.h"
+#include "platform/scripted/shell.h"
+#include "tests/editor/editor_fixture.h"
+
+namespace sorvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The folders the next editor browses (an access factory is built per editor).
+inline std::string gPresetFolder, gManualFolder;
+
+template <class Product>
+AEffEditor* browsingEditor(AudioEffect* effect) {
+  auto* product = static_cast<Sorvane<Product>*>(effect);
+  return new editor::sorvaneGUI(effect, layoutOf<Product>(), gEditorServices,
+                                [product](platform::MessageBoxService& messages, PresetFileListener* listener) {
+                                  return std::make_unique<editor::ProductEffectAccess<Product>>(
+                                      *product, messages, listener, gPresetFolder.c_str(), gManualFolder.c_str());
+                                });
+}
+
+template <class Product>
+class Browser : public EditorTest<Product> {
+ protected:
+  void SetUp() override {
+    std::random_device entropy;
+    root = fs::temp_directory_path() / ("sorvane-browser-" + std::to_string(entropy()) + std::to_string(entropy()));
+    presets =
+        root / "Sorvane" / "Presets" /
+        (std::string(1, static_cast<char>(std::toupper(this->layout().product[0]))) + (this->layout().product + 1));
+    manuals = root / "Sorvane" / "User Manuals";
+    fs::create_directories(presets);
+    gPresetFolder = presets.string();
+    gManualFolder = manuals.string();
+    this->ui.files = &platform::systemFileSystem();
+    this->ui.dialogs = &dialogs;
+    this->ui.shell = &shell;
+    useProductPictures(this->layout().product);
+    EditorHost::calls.clear();
+    this->liveAtStart = liveToolkitObjects();
+    remake();
+  }
+  void TearDown() override {
+    EditorTest<Product>::TearDown();
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+  }
+  void remake() {
+    this->effect.reset();
+    gEditorServices = this->ui.bundle();
+    this->effect =
+        std::make_unique<typename EditorTest<Product>::Effect>(&EditorHost::callback, &browsingEditor<Product>);
+    this->editor = static_cast<editor::sorvaneGUI*>(this->effect->getEditor());
+    EditorHost::calls.clear();
+  }
+  const char* ext() const { return this->editor->access().product().presetExtension; }
+  // A preset file with the current values (and the given output level, so files differ).
+  fs::path preset(const fs::path& relative, float output = 0.5f) {
+    fs::create_directories((presets / relative).parent_path());
+    const float before = this->effect->getParameter(Product::kOutputIndex);
+    this->effect->setParameter(Product::kOutputIndex, output);
+    EXPECT_TRUE(this->editor->access().savePreset((presets / relative).string().c_str())) << relative;
+    this->effect->setParameter(Product::kOutputIndex, before);
+    return presets / relative;
+  }
+  std::string label() const { return this->editor->presetLabel()->getText(); }
+  void chooseInPresetMenu(std::vector<std::string> path) {
+    this->ui.menus.choose(std::move(path));
+    this->click(this->centre(this->layout().presetName));
+  }
+  void chooseInFileMenu(const char* entry) {
+    this->ui.menus.choose({entry});
+    this->click(this->centre(this->layout().fileMenu));
+  }
+  void arrow(int direction) {
+    this->click(this->centre(direction < 0 ? this->layout().previous : this->layout().next));
+  }
+  std::vector<std::string> titles(COptionMenu* menu) const {
+    std::vector<std::string> out;
+    for (int i = 0; i < menu->getNbEntries(); ++i) out.push_back(menu->getEntry(i)->getTitle());
+    return out;
+  }
+  float output() const { return this->effect->getParameter(Product::kOutputIndex); }
+
+  fs::path root, presets, manuals;
+  platform::ScriptedFileDialogs dialogs;
+  platform::ScriptedShell shell;
+};
+TYPED_TEST_SUITE(Browser, Products);
+
+TYPED_TEST(Browser, FolderModeNeedsAPlainDirectory) {
+  ASSERT_TRUE(this->open());
+  EXPECT_TRUE(this->editor->isFolderMode());
+  EXPECT_EQ(this->editor->fileMenu()->getNbEntries(), 6);
+  this->close();
+
+  fs::remove_all(this->presets);
+  std::ofstream(this->presets.string()) << "a file, not a folder";
+  ASSERT_TRUE(this->open());
+  EXPECT_FALSE(this->editor->isFolderMode());
+  EXPECT_EQ(this->editor->fileMenu()->getNbEntries(), 9);
+  this->close();
+
+  fs::remove(this->presets);
+  fs::create_directories(this->presets);
+  fs::permissions(this->presets, fs::perms::owner_write, fs::perm_options::remove);
+  // Where the system marks the folder read-only, it is no plain directory.
+  if (platform::systemFileSystem().attributes(this->presets.string().c_str()) != platform::kAttributeDirectory) {
+    ASSERT_TRUE(this->open());
+    EXPECT_FALSE(this->editor->isFolderMode()) << "a read-only folder carries a further attribute";
+    this->close();
+  }
+  fs::permissions(this->presets, fs::perms::owner_write, fs::perm_options::add);
+}
+
+TYPED_TEST(Browser, TheMenuMirrorsTheTreeSubFoldersFirstInNameOrder) {
+  const std::string e = this->ext();
+  this->preset("b." + e);
+  this->preset("A." + e);
+  this->preset("Vocal.take." + e);
+  this->preset("zeta/Deep/one." + e);
+  this->preset("Alpha/two." + e);
+  this->preset("-/dash." + e);
+  this->preset("-." + e);
+  std::ofstream(this->presets / ("Vocal." + std::string(e.size(), 'X'))) << "x";  // upper case: not a preset
+  std::ofstream(this->presets / ("Vocal." + e + ".bak")) << "x";
+  std::string upper = e;
+  for (char& c : upper) c = static_cast<char>(std::toupper(c));
+  std::ofstream(this->presets / ("Loud." + upper)) << "x";
+  ASSERT_TRUE(this->open());
+  COptionMenu* menu = this->editor->presetMenu();
+  EXPECT_EQ(this->titles(menu),
+            (std::vector<std::string>{"-", "Alpha", "zeta", "-." + e, "A." + e, "b." + e, "Vocal.take." + e}));
+  EXPECT_FALSE(menu->getEntry(0)->isSeparator()) << "a folder named - is an entry";
+  ASSERT_NE(menu->getSubMenu(2), nullptr);
+  EXPECT_EQ(this->titles(menu->getSubMenu(2)), (std::vector<std::string>{"Deep"}));
+  EXPECT_EQ(this->editor->folderCount(), 5) << "root, -, Alpha, zeta, zeta/Deep";
+
+  this->chooseInPresetMenu({"Vocal.take." + e});
+  EXPECT_EQ(this->label(), "Vocal.take");
+  this->chooseInPresetMenu({"zeta", "Deep", "one." + e});
+  EXPECT_EQ(this->label(), "one");
+  EXPECT_EQ(this->editor->currentFolderNumber(), 4);
+}
+
+TYPED_TEST(Browser, TheScanSkipsLinksAndTooDeepOrTooLongPaths) {
+  const std::string e = this->ext();
+  this->preset("Real/in." + e);
+  std::error_code noLinks;  // a system that makes no links here still checks the rest
+  fs::create_directory_symlink(this->presets, this->presets / "Loop", noLinks);
+  fs::path deep = this->presets;
+  for (int i = 0; i < 20; ++i) deep /= "d";
+  fs::create_directories(deep);
+  this->preset(fs::relative(deep, this->presets) / ("deep." + e));
+  std::string longName(260 - this->presets.string().size(), 'n');
+  std::ofstream(this->presets / (longName.substr(0, longName.size() - e.size() - 1) + "." + e)) << "x";
+  ASSERT_TRUE(this->open());
+  COptionMenu* menu = this->editor->presetMenu();
+  EXPECT_EQ(this->titles(menu), (std::vector<std::string>{"d", "Real"})) << "no link, no 260-byte path";
+  EXPECT_EQ(this->editor->folderCount(), 1 + 16 + 1) << "sixteen levels below the root, no more";
+}
+
+TYPED_TEST(Browser, TheArrowsWalkTheTreeInFolderOrderAndStopAtItsEnds) {
+  const std::string e = this->ext();
+  this->preset("root." + e, 0.1f);
+  this->preset("A/a1." + e, 0.2f);
+  this->preset("A/a2." + e, 0.3f);
+  this->preset("B/b1." + e, 0.4f);
+  ASSERT_TRUE(this->open());
+  this->chooseInPresetMenu({"root." + e});
+  EXPECT_FLOAT_EQ(this->output(), 0.1f);
+  this->arrow(+1);
+  EXPECT_EQ(this->label(), "a1");
+  EXPECT_EQ(this->editor->currentFolderNumber(), 1);
+  EXPECT_FLOAT_EQ(this->output(), 0.2f);
+  this->arrow(+1);
+  this->arrow(+1);
+  EXPECT_EQ(this->label(), "b1");
+  this->arrow(+1);
+  EXPECT_EQ(this->label(), "b1") << "no wrap at the end";
+  EXPECT_TRUE(this->ui.messages.shown.empty());
+  this->arrow(-1);
+  EXPECT_EQ(this->label(), "a2");
+  this->arrow(-1);
+  this->arrow(-1);
+  EXPECT_EQ(this->label(), "root");
+  this->arrow(-1);
+  EXPECT_EQ(this->label(), "root");
+
+  // Held: nothing; released outside: one step.
+  const CPoint next = TestFixture::centre(this->layout().next);
+  this->window->mouseDown(next.x, next.y, kLButton);
+  EXPECT_EQ(this->label(), "root");
+  this->window->mouseMove(next.x + 200, next.y + 100, kLButton);
+  this->window->mouseUp(next.x + 200, next.y + 100, 0);
+  EXPECT_EQ(this->label(), "a1");
+}
+
+TYPED_TEST(Browser, ABrokenPresetStopsTheArrowAndKeepsTheSelection) {
+  const std::string e = this->ext();
+  this->preset("a." + e, 0.2f);
+  std::ofstream(this->presets / ("b." + e)) << "not a preset at all";
+  this->preset("c." + e, 0.3f);
+  ASSERT_TRUE(this->open());
+  this->chooseInPresetMenu({"a." + e});
+  this->arrow(+1);
+  EXPECT_EQ(this->label(), "a");
+  EXPECT_EQ(this->ui.messages.shown.size(), 1u) << "the broken file says so once";
+  EXPECT_TRUE(this->editor->presetMenu()->isCheckEntry(0));
+  EXPECT_FLOAT_EQ(this->output(), 0.2f);
+
+  this->chooseInPresetMenu({"b." + e});
+  EXPECT_EQ(this->editor->currentPresetEntry(), 0) << "a failed choice restores the selection";
+  EXPECT_TRUE(this->editor->presetMenu()->isCheckEntry(0));
+  EXPECT_FALSE(this->editor->presetMenu()->isCheckEntry(1));
+}
+
+TYPED_TEST(Browser, TheModifiedMarkerAppearsOncePerChange) {
+  const std::string e = this->ext();
+  this->preset("p." + e);
+  ASSERT_TRUE(this->open());
+  this->chooseInPresetMenu({"p." + e});
+  EXPECT_EQ(this->label(), "p");
+  EXPECT_TRUE(this->editor->isPresetNameClean());
+  const CRect r = this->controlOf(TypeParam::kOutputIndex).rect;
+  for (int drag = 0; drag < 2; ++drag) {
+    this->window->mouseDown(r.left + 26, r.top + 26, kLButton);
+    for (int i = 1; i < 30; ++i) this->window->mouseMove(r.left + 26, r.top + 26 - i, kLButton);
+    this->window->mouseUp(r.left + 26, r.top, 0);
+  }
+  EXPECT_EQ(this->label(), "p*");
+  this->arrow(-1);  // nothing before p: no change
+  this->chooseInPresetMenu({"p." + e});
+  EXPECT_EQ(this->label(), "p") << "loading again makes it clean";
+}
+
+TYPED_TEST(Browser, SavePresetAsksAndSaveAsStaysInsideThePresetFolder) {
+  const std::string e = this->ext();
+  this->preset("keep." + e, 0.25f);
+  ASSERT_TRUE(this->open());
+  this->chooseInPresetMenu({"keep." + e});
+  this->effect->setParameterAutomated(TypeParam::kOutputIndex, 0.75f);
+  const auto before = fs::file_size(this->presets / ("keep." + e));
+  this->ui.messages.answers = {platform::MessageAnswer::No};
+  this->chooseInFileMenu("Save Preset");
+  ASSERT_EQ(this->ui.messages.shown.size(), 1u);
+  EXPECT_EQ(this->ui.messages.shown[0].text,
+            "Are you sure you want to replace \"" + (this->presets / ("keep." + e)).string() + "\" ?");
+  this->chooseInPresetMenu({"keep." + e});
+  EXPECT_FLOAT_EQ(this->output(), 0.25f) << "No wrote nothing";
+  EXPECT_EQ(fs::file_size(this->presets / ("keep." + e)), before);
+
+  // Save As, inside: listed, selected, clean; the next knob move marks it.
+  this->dialogs.answers = {(this->presets / ("new." + e)).string()};
+  this->chooseInFileMenu("Save Preset As");
+  ASSERT_EQ(this->dialogs.requests.size(), 1u);
+  const platform::FileDialogRequest& request = this->dialogs.requests[0];
+  EXPECT_EQ(request.kind, platform::FileDialogRequest::Save);
+  EXPECT_EQ(request.title, "Save Preset");
+  EXPECT_EQ(request.flags, 0x802u);
+  EXPECT_EQ(request.defaultExtension, e);
+  EXPECT_EQ(request.initialFolder, this->presets.string());
+  ASSERT_EQ(request.filters.size(), 1u);
+  EXPECT_EQ(request.filters[0].pattern, "*." + e);
+  EXPECT_TRUE(fs::exists(this->presets / ("new." + e)));
+  EXPECT_EQ(this->label(), "new");
+  EXPECT_TRUE(this->editor->isPresetNameClean());
+  EXPECT_EQ(this->titles(this->editor->presetMenu()), (std::vector<std::string>{"keep." + e, "new." + e}));
+
+  // Outside, even in a neighbour whose name starts like the folder's.
+  const fs::path neighbour = this->presets.string() + " Backup";
+  fs::create_directories(neighbour);
+  this->dialogs.answers = {(neighbour / ("x." + e)).string()};
+  this->chooseInFileMenu("Save Preset As");
+  EXPECT_FALSE(fs::exists(neighbour / ("x." + e)));
+  ASSERT_FALSE(this->ui.messages.shown.empty());
+  EXPECT_EQ(this->ui.messages.shown.back().text,
+            "Please save the preset inside \"" + this->presets.string() + "\" folder!");
+  EXPECT_EQ(this->ui.messages.shown.back().caption, "Attention!");
+
+  this->chooseInFileMenu("Save Preset As");  // no answer queued: cancelled
+  EXPECT_EQ(this->titles(this->editor->presetMenu()).size(), 2u);
+}
+
+TYPED_TEST(Browser, ProgramModeBrowsesTheProgramsAndFilesGoThroughDialogs) {
+  fs::remove_all(this->root);
+  ASSERT_TRUE(this->open());
+  ASSERT_FALSE(this->editor->isFolderMode());
+  this->arrow(-1);
+  EXPECT_EQ(this->effect->getProgram(), 11);
+  this->arrow(+1);
+  EXPECT_EQ(this->effect->getProgram(), 0);
+  this->chooseInPresetMenu({this->editor->presetMenu()->getEntry(4)->getTitle()});
+  EXPECT_EQ(this->effect->getProgram(), 4);
+  this->idle();
+  EXPECT_TRUE(this->editor->presetMenu()->isCheckEntry(4));
+  EXPECT_FALSE(this->editor->presetMenu()->isCheckEntry(0));
+
+  const fs::path elsewhere = this->root.string() + "-elsewhere";
+  fs::create_directories(elsewhere);
+  const PresetProduct& product = this->editor->access().product();
+  const std::string bankFile = (elsewhere / (std::string("all.") + product.bankExtension)).string();
+  this->dialogs.answers = {bankFile};
+  this->chooseInFileMenu("Save Bank");
+  EXPECT_TRUE(fs::exists(bankFile));
+  EXPECT_EQ(this->dialogs.requests.back().flags, 0x802u);
+  EXPECT_EQ(this->dialogs.requests.back().title, "Save Bank");
+  EXPECT_EQ(this->dialogs.requests.back().defaultExtension, product.bankExtension);
+
+  // A bank loaded while side B is current lands on side B.
+  this->effect->toggleActiveSide();
+  this->effect->setParameterAutomated(TypeParam::kOutputIndex, 0.9f);
+  this->dialogs.answers = {bankFile};
+  this->chooseInFileMenu("Load Bank");
+  EXPECT_EQ(this->dialogs.requests.back().flags, 0x1800u);
+  EXPECT_EQ(this->effect->getActiveSide(), 1);
+  EXPECT_NE(this->output(), 0.9f);
+  this->idle();
+  EXPECT_EQ(this->editor->parameterControl(TypeParam::kOutputIndex)->getValue(), this->output());
+  this->chooseInFileMenu("Load Preset");  // cancelled
+  fs::remove_all(elsewhere);
+}
+
+TYPED_TEST(Browser, ABSwitchesAndCopiesWithTheSameButtons) {
+  ASSERT_TRUE(this->open());
+  CKickButton* ab = this->editor->copyButton(0);
+  CKickButton* ba = this->editor->copyButton(1);
+  const CPoint sw = TestFixture::centre(this->layout().abSwitch);
+  this->click(sw);
+  EXPECT_EQ(this->effect->getActiveSide(), 1);
+  EXPECT_TRUE(ba->isAttached());
+  EXPECT_FALSE(ab->isAttached());
+  this->click(sw);
+  EXPECT_EQ(this->effect->getActiveSide(), 0);
+  EXPECT_TRUE(ab->isAttached());
+  EXPECT_EQ(this->editor->copyButton(0), ab) << "kept, never made anew";
+  EXPECT_EQ(this->editor->copyButton(1), ba);
+
+  // A copies to B: after the click B holds A's output.
+  this->effect->setParameterAutomated(TypeParam::kOutputIndex, 0.3f);
+  this->click(TestFixture::centre(this->layout().abCopy));
+  this->click(sw);
+  EXPECT_FLOAT_EQ(this->output(), 0.3f);
+
+  // Another program shows its own side, whatever the switch last showed.
+  this->effect->setProgram(2);
+  this->idle();
+  EXPECT_EQ(this->editor->abSwitch()->getValue(), 0.0f);
+  EXPECT_TRUE(this->editor->copyButton(0)->isAttached());
+  this->effect->setProgram(0);
+  this->idle();
+  EXPECT_EQ(this->editor->abSwitch()->getValue(), 1.0f);
+  EXPECT_TRUE(this->editor->copyButton(1)->isAttached());
+}
+
+TYPED_TEST(Browser, TheManualAndTheWebSiteOpenThroughTheShell) {
+  ASSERT_TRUE(this->open());
+  this->chooseInFileMenu("User Manual");
+  ASSERT_EQ(this->ui.messages.shown.size(), 1u);
+  const std::string manual = (this->manuals / "Corvina Manual.pdf").string();
+  EXPECT_EQ(this->ui.messages.shown[0].text, "The file at \"" + manual + "\" doesn't exist!");
+  EXPECT_TRUE(this->shell.opened.empty());
+  fs::create_directories(this->manuals);
+  std::ofstream(manual) << "%PDF";
+  this->chooseInFileMenu("User Manual");
+  ASSERT_EQ(this->shell.opened.size(), 1u);
+  EXPECT_EQ(this->shell.opened[0].target, manual);
+  EXPECT_EQ(this->shell.opened[0].ownerWindow, this->editor->getFrame()->getSystemWindow());
+  this->chooseInFileMenu("Sorvane Website");
+  EXPECT_EQ(this->shell.opened.back().target, kMakerWebSite);
+}
+
+TYPED_TEST(Browser, ProgramChangesFromTheHostReachTheBypassSwitchAndThePresetName) {
+  const std::string e = this->ext();
+  this->preset("p." + e);
+  ASSERT_TRUE(this->open());
+  this->effect->setProgram(3);
+  this->effect->setParameter(0, 1.0f);
+  this->effect->setProgram(5);
+  this->effect->setParameter(0, 0.0f);
+  this->effect->setProgram(3);
+  this->idle();
+  EXPECT_EQ(this->editor->parameterControl(0)->getValue(), 1.0f) << "the bypass switch shows program 3's state";
+  char relative[kFileNameField];
+  this->editor->access().currentFileName(relative);
+  std::string expected = relative;
+  expected = expected.substr(expected.find_last_of("/\\") + 1);
+  expected = expected.substr(0, expected.rfind('.')) + "*";
+  EXPECT_EQ(this->label(), expected) << "program 3's file is not in this folder: its name with the marker";
+}
+
+}  // namespace
+}  // namespace sorvane::test
