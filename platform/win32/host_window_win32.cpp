@@ -21,16 +21,8 @@ constexpr int kIdlePeriodMs = 20;
 LRESULT CALLBACK hostWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 win32::SharedWindowClass& hostWindowClass() {
-  static win32::SharedWindowClass windowClass = [] {
-    WNDCLASSEXA description{};
-    description.cbSize = sizeof description;
-    description.lpfnWndProc = hostWindowProcedure;
-    description.hInstance = win32::thisModule();
-    description.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    description.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    description.lpszClassName = "SorvaneHostWindow";
-    return win32::SharedWindowClass(description);
-  }();
+  static win32::SharedWindowClass windowClass("SorvaneHostWindow", hostWindowProcedure, 0, 0,
+                                              static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
   return windowClass;
 }
 

@@ -18,8 +18,17 @@ inline HMODULE thisModule() {
 // Thread contract: the user-interface thread only (the count is not locked).
 class SharedWindowClass {
  public:
-  // The description is kept; its class name and module are this class's own.
-  explicit SharedWindowClass(const WNDCLASSEXA& description) : description_(description) {}
+  // A class of this module with the arrow cursor; name must outlive it.
+  SharedWindowClass(const char* name, WNDPROC procedure, UINT style, int extraBytes, HBRUSH background) {
+    description_.cbSize = sizeof description_;
+    description_.style = style;
+    description_.lpfnWndProc = procedure;
+    description_.cbWndExtra = extraBytes;
+    description_.hInstance = thisModule();
+    description_.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    description_.hbrBackground = background;
+    description_.lpszClassName = name;
+  }
 
   // Registers on first use. False when the system refuses.
   bool acquire() {
@@ -40,7 +49,7 @@ class SharedWindowClass {
   HINSTANCE module() const { return description_.hInstance; }
 
  private:
-  WNDCLASSEXA description_;
+  WNDCLASSEXA description_{};
   int users_ = 0;
 };
 

@@ -224,72 +224,49 @@ bool classRegistered(void* module, const std::string& className) {
 
 int systemMajorVersion() { return static_cast<int>(GetVersion() & 0xFF); }
 
-MenuDriver::MenuDriver(std::vector<Key> keys, int timeoutMs)
-    : keys_(std::move(keys)), timeoutMs_(timeoutMs), thread_([this] { run(); }) {}
+ModalWatchdog::ModalWatchdog(Modal modal, std::vector<Key> keys, int timeoutMs)
+    : modal_(modal), keys_(std::move(keys)), timeoutMs_(timeoutMs), thread_([this] { run(); }) {}
 
-MenuDriver::~MenuDriver() { finish(); }
+ModalWatchdog::~ModalWatchdog() { finish(); }
 
-std::string MenuDriver::finish() {
+std::string ModalWatchdog::finish() {
   stop_ = true;
   if (thread_.joinable()) thread_.join();
   return problem_;
 }
 
-void MenuDriver::run() {
+void ModalWatchdog::run() {
+  const bool menu = modal_ == Modal::PopupMenu;
+  const char* className = menu ? "#32768" : "#32770";
+  const std::string what = menu ? "pop-up menu" : "dialog";
+  void (*close)() = menu ? closeMenus : closeDialogs;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
-  HWND menu = nullptr;
-  while (!menu && !stop_ && Clock::now() < deadline) {
-    menu = findOwnWindow("#32768");
-    if (!menu) Sleep(10);
+  HWND window = nullptr;
+  while (!window && !stop_ && Clock::now() < deadline) {
+    window = findOwnWindow(className);
+    if (!window) Sleep(10);
   }
-  if (!menu) {
-    if (!stop_) problem_ = "no pop-up menu opened within " + std::to_string(timeoutMs_) + " ms";
-    holdUntilStopped(stop_, "#32768", closeMenus, "a pop-up menu");
+  if (!window) {
+    if (!stop_) problem_ = "no " + what + " opened within " + std::to_string(timeoutMs_) + " ms";
+    holdUntilStopped(stop_, className, close, what.c_str());
     return;
   }
-  Sleep(50);  // the menu's loop has started
-  for (Key key : keys_) {
-    PostMessageA(menu, WM_KEYDOWN, virtualKey(key), 1);
-    Sleep(20);
+  if (menu) {
+    Sleep(50);  // the menu's loop has started
+    for (Key key : keys_) {
+      PostMessageA(window, WM_KEYDOWN, virtualKey(key), 1);
+      Sleep(20);
+    }
+  } else {
+    Sleep(100);  // the dialog has finished setting itself up
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
   }
-  while (IsWindow(menu) && IsWindowVisible(menu) && Clock::now() < deadline) Sleep(10);
-  if (IsWindow(menu) && IsWindowVisible(menu)) {
-    problem_ = "the pop-up menu was still open after " + std::to_string(timeoutMs_) + " ms";
-    closeMenus();
+  while (IsWindow(window) && IsWindowVisible(window) && Clock::now() < deadline) Sleep(10);
+  if (IsWindow(window) && IsWindowVisible(window)) {
+    problem_ = "the " + what + " was still open after " + std::to_string(timeoutMs_) + " ms";
+    close();
   }
-  holdUntilStopped(stop_, "#32768", closeMenus, "a pop-up menu");
-}
-
-DialogCanceller::DialogCanceller(int timeoutMs) : timeoutMs_(timeoutMs), thread_([this] { run(); }) {}
-
-DialogCanceller::~DialogCanceller() { finish(); }
-
-std::string DialogCanceller::finish() {
-  stop_ = true;
-  if (thread_.joinable()) thread_.join();
-  return problem_;
-}
-
-void DialogCanceller::run() {
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
-  HWND dialog = nullptr;
-  while (!dialog && !stop_ && Clock::now() < deadline) {
-    dialog = findOwnWindow("#32770");
-    if (!dialog) Sleep(10);
-  }
-  if (!dialog) {
-    if (!stop_) problem_ = "no dialog opened within " + std::to_string(timeoutMs_) + " ms";
-    holdUntilStopped(stop_, "#32770", closeDialogs, "a dialog");
-    return;
-  }
-  Sleep(100);  // the dialog has finished setting itself up
-  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-  while (IsWindow(dialog) && Clock::now() < deadline) Sleep(10);
-  if (IsWindow(dialog)) {
-    problem_ = "the dialog was still open after " + std::to_string(timeoutMs_) + " ms";
-    closeDialogs();
-  }
-  holdUntilStopped(stop_, "#32770", closeDialogs, "a dialog");
+  holdUntilStopped(stop_, className, close, what.c_str());
 }
 
 DropOutcome dragAndDropFiles(void* handle, const std::vector<std::string>& files, int x, int y) {

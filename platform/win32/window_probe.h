@@ -51,21 +51,26 @@ int systemMajorVersion();
 // The keys a test sends into a pop-up menu.
 enum class Key { Down, Up, Right, Left, Return, Escape };
 
-// Waits on a thread of its own for a pop-up menu of this process to open,
-// then posts the keys to it. If the menu has not appeared, or is still open,
-// when timeoutMs runs out, it closes it (EndMenu, WM_CANCELMODE) and reports
-// the failure. Start it before the click that opens the menu.
-class MenuDriver {
+// Answers a modal window of this process from a thread of its own: waits
+// for it to open, answers it, and fails (closing it: EndMenu, WM_CANCELMODE,
+// IDCANCEL) when it has not opened, or is still open, after timeoutMs.
+// Start it before the step that opens the window; finish() after that step.
+class ModalWatchdog {
  public:
-  MenuDriver(std::vector<Key> keys, int timeoutMs);
-  ~MenuDriver();
-  MenuDriver(const MenuDriver&) = delete;
-  MenuDriver& operator=(const MenuDriver&) = delete;
-  // Waits for the thread; empty when a menu opened, took the keys and closed.
+  virtual ~ModalWatchdog();
+  ModalWatchdog(const ModalWatchdog&) = delete;
+  ModalWatchdog& operator=(const ModalWatchdog&) = delete;
+  // Waits for the thread; empty when the window opened, took the answer and
+  // closed, otherwise what went wrong.
   std::string finish();
+
+ protected:
+  enum class Modal { PopupMenu, Dialog };
+  ModalWatchdog(Modal modal, std::vector<Key> keys, int timeoutMs);
 
  private:
   void run();
+  Modal modal_;
   std::vector<Key> keys_;
   int timeoutMs_;
   std::atomic<bool> stop_{false};
@@ -73,23 +78,16 @@ class MenuDriver {
   std::thread thread_;
 };
 
-// The same for a dialog box of this process: when one opens, it gets
-// IDCANCEL; a dialog that does not come, or does not go, fails.
-class DialogCanceller {
+// A pop-up menu gets the keys, in order.
+class MenuDriver : public ModalWatchdog {
  public:
-  explicit DialogCanceller(int timeoutMs);
-  ~DialogCanceller();
-  DialogCanceller(const DialogCanceller&) = delete;
-  DialogCanceller& operator=(const DialogCanceller&) = delete;
-  // Empty when a dialog opened and was closed by the cancel.
-  std::string finish();
+  MenuDriver(std::vector<Key> keys, int timeoutMs) : ModalWatchdog(Modal::PopupMenu, std::move(keys), timeoutMs) {}
+};
 
- private:
-  void run();
-  int timeoutMs_;
-  std::atomic<bool> stop_{false};
-  std::string problem_;
-  std::thread thread_;
+// A dialog box gets IDCANCEL.
+class DialogCanceller : public ModalWatchdog {
+ public:
+  explicit DialogCanceller(int timeoutMs) : ModalWatchdog(Modal::Dialog, {}, timeoutMs) {}
 };
 
 // A drag of files over window at x, y (client coordinates) and a drop there,

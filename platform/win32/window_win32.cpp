@@ -37,17 +37,9 @@ LRESULT CALLBACK editorWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, L
 win32::SharedWindowClass& editorWindowClass() {
   static char name[40];
   static win32::SharedWindowClass windowClass = [] {
-    const HMODULE module = win32::thisModule();
-    std::snprintf(name, sizeof name, "Plugin%p", static_cast<void*>(module));
-    WNDCLASSEXA description{};
-    description.cbSize = sizeof description;
-    description.style = CS_DBLCLKS | CS_GLOBALCLASS;
-    description.lpfnWndProc = editorWindowProcedure;
-    description.cbWndExtra = sizeof(LONG_PTR);
-    description.hInstance = module;
-    description.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    description.lpszClassName = name;
-    return win32::SharedWindowClass(description);
+    std::snprintf(name, sizeof name, "Plugin%p", static_cast<void*>(win32::thisModule()));
+    return win32::SharedWindowClass(name, editorWindowProcedure, CS_DBLCLKS | CS_GLOBALCLASS, sizeof(LONG_PTR),
+                                    nullptr);
   }();
   return windowClass;
 }
@@ -59,7 +51,8 @@ bool backBufferWanted() {
   return length > 0 && length < sizeof value && value[0] == '1';
 }
 
-// The mouse-button word from a message's key flags; Alt is not among them.
+// The mouse-button word from a message's key flags, and Alt from the
+// keyboard (no key flag carries it).
 std::int32_t buttonsFromKeys(WPARAM keys) {
   std::int32_t buttons = 0;
   if (keys & MK_LBUTTON) buttons |= kButtonLeft;
