@@ -151,34 +151,22 @@ bool grabInput(Display* display, Window window) {
 
 bool keyOf(XKeyEvent& event, menu::MenuTracker::Key& key) {
   using Key = menu::MenuTracker::Key;
-  switch (XLookupKeysym(&event, 0)) {
-    case XK_Up:
-    case XK_KP_Up:
-      key = Key::Up;
-      return true;
-    case XK_Down:
-    case XK_KP_Down:
-      key = Key::Down;
-      return true;
-    case XK_Left:
-    case XK_KP_Left:
-      key = Key::Left;
-      return true;
-    case XK_Right:
-    case XK_KP_Right:
-      key = Key::Right;
-      return true;
-    case XK_Return:
-    case XK_KP_Enter:
-    case XK_space:
-      key = Key::Enter;
-      return true;
-    case XK_Escape:
-      key = Key::Escape;
-      return true;
-    default:
-      return false;
+  struct Binding {
+    KeySym symbol;
+    Key key;
+  };
+  static constexpr Binding kBindings[] = {
+      {XK_Up, Key::Up},        {XK_KP_Up, Key::Up},       {XK_Down, Key::Down},   {XK_KP_Down, Key::Down},
+      {XK_Left, Key::Left},    {XK_KP_Left, Key::Left},   {XK_Right, Key::Right}, {XK_KP_Right, Key::Right},
+      {XK_Return, Key::Enter}, {XK_KP_Enter, Key::Enter}, {XK_space, Key::Enter}, {XK_Escape, Key::Escape},
+  };
+  const KeySym symbol = XLookupKeysym(&event, 0);
+  for (const Binding& binding : kBindings) {
+    if (binding.symbol != symbol) continue;
+    key = binding.key;
+    return true;
   }
+  return false;
 }
 
 class X11PopupMenus final : public PopupMenuService {
