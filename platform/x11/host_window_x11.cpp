@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 
 #include "platform/host_window.h"
 #include "platform/x11/x11_support.h"
@@ -76,9 +77,15 @@ class X11HostWindow final : public HostWindow {
  public:
   static std::unique_ptr<X11HostWindow> create(const char* title, int width, int height) {
     Display* display = XOpenDisplay(nullptr);
-    if (!display) return nullptr;
+    if (!display) {
+      std::fprintf(stderr, "host window: cannot open display %s\n", XDisplayName(nullptr));
+      return nullptr;
+    }
     std::unique_ptr<X11HostWindow> host(new X11HostWindow(std::make_shared<x11::Connection>(display)));
-    if (!host->build(title, width, height)) return nullptr;
+    if (const char* problem = host->build(title, width, height)) {
+      std::fprintf(stderr, "host window: %s\n", problem);
+      return nullptr;
+    }
     return host;
   }
 
@@ -202,9 +209,10 @@ class X11HostWindow final : public HostWindow {
   explicit X11HostWindow(std::shared_ptr<x11::Connection> connection)
       : connection_(std::move(connection)), display_(connection_->display()) {}
 
-  bool build(const char* title, int width, int height) {
+  // Null when the window is up, otherwise what went wrong.
+  const char* build(const char* title, int width, int height) {
     int event = 0, error = 0, major = 0, minor = 0;
-    if (!XTestQueryExtension(display_, &event, &error, &major, &minor)) return false;
+    if (!XTestQueryExtension(display_, &event, &error, &major, &minor)) return "the server has no XTEST extension";
     x11::Session session(connection_);
     const int screen = DefaultScreen(display_);
     root_ = RootWindow(display_, screen);
@@ -216,7 +224,7 @@ class X11HostWindow final : public HostWindow {
     XSelectInput(display_, window_,
                  ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask | KeyPressMask);
     XMapRaised(display_, window_);
-    if (!session.sync()) return false;
+    if (!session.sync()) return "the server refused the window";
     // Input only reaches a window that is on the screen.
     const auto deadline = SteadyClock::now() + std::chrono::seconds(5);
     while (!mapped_ && SteadyClock::now() < deadline) {
@@ -224,7 +232,7 @@ class X11HostWindow final : public HostWindow {
       pollfd watch{ConnectionNumber(display_), POLLIN, 0};
       if (!mapped_) poll(&watch, 1, 10);
     }
-    return mapped_;
+    return mapped_ ? nullptr : "the window did not show within 5 s";
   }
 
   void drain() {

@@ -20,7 +20,7 @@ class Robot {
   virtual ~Robot() = default;
 
   // The screen rectangle of a mapped override-redirect window (a pop-up
-  // menu), waiting up to milliseconds for one to show.
+  // menu) that holds the keyboard, waiting up to milliseconds for one.
   virtual bool waitForPopup(int milliseconds, DrawRect& place) = 0;
   // Waits up to milliseconds for every pop-up to go; false if one stays.
   virtual bool waitForNoPopup(int milliseconds) = 0;

@@ -89,7 +89,14 @@ class X11Robot final : public Robot {
       found = true;
     }
     if (children) XFree(children);
-    return found;
+    if (!found) return false;
+    // Ready only once the menu holds the keyboard: input sent before its
+    // grab would go to whatever had the focus.
+    if (XGrabKeyboard(display_, DefaultRootWindow(display_), False, GrabModeAsync, GrabModeAsync, CurrentTime) !=
+        GrabSuccess)
+      return true;
+    XUngrabKeyboard(display_, CurrentTime);
+    return false;
   }
 
   std::shared_ptr<Connection> connection_;

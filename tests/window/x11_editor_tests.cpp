@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -44,9 +45,15 @@ class MenuDriver {
   explicit MenuDriver(Actions actions) {
     thread_ = std::thread([this, actions = std::move(actions)] {
       auto robot = Robot::open();
-      if (!robot) return;
+      if (!robot) {
+        std::fprintf(stderr, "menu driver: no display\n");
+        return;
+      }
       DrawRect place;
-      if (!robot->waitForPopup(10000, place)) return;
+      if (!robot->waitForPopup(10000, place)) {
+        std::fprintf(stderr, "menu driver: no pop-up showed\n");
+        return;
+      }
       shown = true;
       acted = actions(*robot, place);
       if (robot->waitForNoPopup(5000)) return;

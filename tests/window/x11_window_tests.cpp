@@ -18,6 +18,9 @@ namespace {
 
 // Before any other X call of the program: the robot works from a thread of its own.
 const bool kThreadsPrepared = x11::Robot::prepareThreads();
+// An X server resets itself when its last client goes and refuses
+// connections meanwhile: one connection stays open for the whole program.
+const std::unique_ptr<x11::Robot> kServerKeptUp = x11::Robot::open();
 
 // Records every event; paints fill the area with one colour.
 struct Recorder final : WindowClient {
