@@ -41,11 +41,13 @@ TYPED_TEST(EffectModel, PublishesAStereoRecordWithChunksAndBothPrecisions) {
 
 TYPED_TEST(EffectModel, DisplaysEveryParameterAsEightTruncatedCharacters) {
   char text[32];
+  // The last rows are the limits: the float next below 1e8 still shows its digits.
   const struct {
     float value;
     const char* shown;
-  } cases[] = {{0.5f, "0.500000"},  {1.0f, "1.000000"},       {0.45f, "0.449999"}, {0.0f, "0.000000"},
-               {-0.5f, "-0.50000"}, {12345.678f, "12345.67"}, {1e9f, "Huge!"},     {-1e8f, "Huge!"}};
+  } cases[] = {{0.5f, "0.500000"},  {1.0f, "1.000000"},        {0.45f, "0.449999"}, {0.0f, "0.000000"},
+               {-0.5f, "-0.50000"}, {12345.678f, "12345.67"},  {1e9f, "Huge!"},     {-1e8f, "Huge!"},
+               {1e8f, "Huge!"},     {99999992.0f, "99999992"}, {-1e7f, "Huge!"},    {-9999999.0f, "-9999999"}};
   for (int index = 0; index < TypeParam::kParameterCount; ++index) {
     for (const auto& c : cases) {
       this->effect->setParameter(index, c.value);
