@@ -115,8 +115,8 @@ enum class ReadResult { Unreadable, Read };
 ReadResult readStart(const char* path, void* buffer, size_t capacity, size_t& bytesRead);
 
 // Writes the whole buffer so that path ends up either with the old content
-// or with the new one, never half of it. False when nothing could be
-// written; an existing file that may not be written stays untouched.
+// or with the new one, never half of it and never without a file. False
+// when the new content is not in place; the old file is then untouched.
 bool writeWhole(const char* path, const void* data, size_t size);
 
 }  // namespace files

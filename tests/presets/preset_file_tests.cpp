@@ -240,6 +240,28 @@ TYPED_TEST(PresetFiles_, SavingReplacesAnExistingFileWhole) {
   EXPECT_FALSE(fs::exists(file + ".saving"));
 }
 
+TYPED_TEST(PresetFiles_, AFailedSaveLeavesTheOldFileByteForByte) {
+  // A folder where the save would put its temporary file: the new content
+  // cannot be made safe, so nothing may touch the old file.
+  const std::string file = this->path("Kept.x");
+  Bytes old(300);
+  for (size_t i = 0; i < old.size(); ++i) old[i] = static_cast<unsigned char>(i * 7);
+  writeFile(file, old);
+  fs::create_directories(file + ".saving");
+  const Bytes before = this->storeBytes();
+  EXPECT_FALSE(this->files->savePreset(file.c_str()));
+  EXPECT_FALSE(this->files->saveBank(file.c_str()));
+  EXPECT_EQ(old, readFile(file));
+  EXPECT_EQ(before, this->storeBytes());
+  EXPECT_TRUE(this->listener.saves.empty());
+  EXPECT_TRUE(fs::is_directory(file + ".saving"));
+
+  // Without the obstacle the same save replaces the file whole.
+  fs::remove(file + ".saving");
+  ASSERT_TRUE(this->files->savePreset(file.c_str()));
+  EXPECT_EQ(TypeParam::kRecordSize, readFile(file).size());
+}
+
 TYPED_TEST(PresetFiles_, ABankRoundTripsEveryProgramOfTheCurrentSide) {
   auto& effect = *this->effect;
   for (int p = 0; p < kProgramCount; ++p) {
