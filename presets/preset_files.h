@@ -15,6 +15,7 @@
 #include "platform/message_box.h"
 #include "presets/folders.h"
 #include "presets/product_presets.h"
+#include "presets/program_store.h"
 #include "presets/records.h"
 
 namespace sorvane {
@@ -217,11 +218,14 @@ class PresetFiles {
         target.version = kRecordVersion;
         std::memset(target.name, 0, sizeof(target.name));
         std::memcpy(target.name, source->name, boundedLength(source->name, kProgramNameMax));
-        for (int i = 0; i < kParameterCount; ++i) target.values[i] = EndianSwap::fileValue(source->values[i]);
+        // Automation on the audio thread writes the live record's values
+        // meanwhile: whole values, as it does.
+        for (int i = 0; i < kParameterCount; ++i)
+          sharedStore(target.values[i], EndianSwap::fileValue(source->values[i]));
       }
       const Record& current = store.program[currentProgram()].side[side];
       float values[kParameterCount];
-      std::memcpy(values, current.values, sizeof(values));
+      for (int i = 0; i < kParameterCount; ++i) values[i] = sharedLoad(current.values[i]);
       for (int i = 0; i < kParameterCount; ++i) effect.setParameterAutomated(i, values[i]);
     }
     listener->bankLoadFinished(loaded);
@@ -246,7 +250,7 @@ class PresetFiles {
       std::memcpy(record.magic, product.presetMagic, sizeof(record.magic));
       record.version = EndianSwap::fileVersion();
       std::memcpy(record.name, source.name, boundedLength(source.name, kProgramNameMax));
-      for (int i = 0; i < kParameterCount; ++i) record.values[i] = EndianSwap::fileValue(source.values[i]);
+      for (int i = 0; i < kParameterCount; ++i) record.values[i] = EndianSwap::fileValue(sharedLoad(source.values[i]));
       // Both sides carry the program, so the bank reads the same whichever
       // side is current when it is loaded.
       image.program[p].side[0] = record;
