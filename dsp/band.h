@@ -1,9 +1,8 @@
 #pragma once
 
 // The band family shared by both equalisers: the class tree, the band record,
-// the per-sample recursion with its denormal guard and coefficient crossfade,
-// and the bilinear transform that turns an analog circuit's transfer function
-// into digital coefficients.
+// and the per-sample recursion with its denormal guard and coefficient
+// crossfade (the bilinear transform is dsp/bilinear.h).
 //
 // Call order expected of the owner: construct; write parameter values;
 // setSampleRate and then calculateCoefficients on resume; process once per
@@ -15,44 +14,30 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <type_traits>
+
+#include "dsp/bilinear.h"
 
 namespace sorvane::dsp {
 
-// n! as a double, by recursion (0! = 1).
-double factorial(unsigned n);
+// How the audio path keeps its times as the sample rate grows: the
+// crossfade of a band and the period of the owner's coefficient update
+// checks, in samples, for the rates below `below` Hz (the last row takes
+// every other rate, NaN included). Crossfades last about 10 to 12 ms at
+// 44.1 and 48 kHz and comparable times at the double and quadruple rates.
+struct RateTiming {
+  float below;          // Hz
+  int crossfadeLength;  // samples, a power of two
+  int updatePeriod;     // samples between two update checks, less one
+};
+inline constexpr std::array<RateTiming, 3> kRateTimings{{
+    {68000.0f, 512, 1024},
+    {136000.0f, 1024, 2048},
+    {std::numeric_limits<float>::infinity(), 2048, 4096},
+}};
 
-// Coefficient k (0..N) of the digital polynomial that the bilinear transform
-// s = K(1 - z^-1)/(1 + z^-1), K = 2 fs, without prewarping, makes of
-// P(s) = sum poly[i] s^i, after multiplying through by (1 + z^-1)^N:
-//   sum_i poly[i] K^i [z^-k] (1 - z^-1)^i (1 + z^-1)^(N-i).
-// N may exceed the true degree of P; poly must then hold zeros up to N.
-// Returns 0 for a negative N and for k outside 0..N.
-double bilinearCoefficient(const double* poly, int N, int k, double fs);
-
-// Sample-rate classes: several component values change with the rate so
-// that the digital corner frequencies stay where the knob says despite the
-// bilinear transform's frequency warping.
-enum class RateClass : int { S1 = 0, S2 = 1, S3 = 2, S4 = 3 };
-
-// S1 below 46000 Hz, S2 below 68100, S3 below 92100, S4 for everything else
-// (including NaN).
-RateClass rateClassOf(float sampleRate);
-
-// Crossfade length in samples for a rate: about 10 to 12 ms at 44.1/48 kHz
-// and comparable at the double and quadruple rates. NaN gets the longest.
-int crossfadeLengthFor(float sampleRate);
-
-// The interval of a switch that a normalised parameter value falls in: the
-// index i with bounds[i] <= value < bounds[i + 1], or -1 when the value is
-// in none of them (below the first bound, at or above the last, or NaN).
-// Bounds are 32-bit floats compared against the 32-bit parameter.
-template <std::size_t Count>
-constexpr int switchInterval(float value, const std::array<float, Count>& bounds) {
-  for (std::size_t i = 0; i + 1 < Count; ++i)
-    if (value >= bounds[i] && value < bounds[i + 1]) return static_cast<int>(i);
-  return -1;
-}
+const RateTiming& rateTimingFor(float sampleRate);
 
 // Abstract root of every band. Virtual slots in this order: destructor,
 // setSampleRate, reset, process.
@@ -75,55 +60,6 @@ class SZBase : public CommonBase {
   // slot stays so that every band class has the same virtual table shape.
   virtual void idle();
 };
-
-// One digital coefficient set of order N, as a band's pure coefficient
-// function returns it: a0 is the raw zeroth denominator coefficient, a1..aN
-// and b0..bN are divided by it.
-template <int N>
-struct CoefficientSet {
-  double a0 = 1.0;
-  std::array<double, N> a{};      // a1..aN
-  std::array<double, N + 1> b{};  // b0..bN
-  double outputGain = 1.0;        // used only by bands that have an output gain
-
-  // Passes the signal unchanged: the off position of the cut filters.
-  static constexpr CoefficientSet identity() {
-    CoefficientSet set;
-    set.b[0] = 1.0;
-    return set;
-  }
-  // Inverts the signal: the off position of the inverting amplifier stages,
-  // which behave like the active circuit at its centre setting.
-  static constexpr CoefficientSet invertedBypass() {
-    CoefficientSet set;
-    set.b[0] = -1.0;
-    return set;
-  }
-};
-
-// An analog transfer function B(s)/A(s); index i multiplies s^i. `order` is
-// the N used by the transform (at most MaxOrder); the coefficients above it
-// are ignored and come out as 0.
-template <int MaxOrder>
-struct AnalogTransferFunction {
-  std::array<double, MaxOrder + 1> numerator{};
-  std::array<double, MaxOrder + 1> denominator{};
-  int order = MaxOrder;
-};
-
-// The bilinear transform of both polynomials at the analog function's order,
-// normalised by the transformed a0. Coefficients above that order are 0.
-template <int MaxOrder>
-CoefficientSet<MaxOrder> bilinearTransform(const AnalogTransferFunction<MaxOrder>& analog, float sampleRate) {
-  const double fs = static_cast<double>(sampleRate);
-  const int order = analog.order;
-  CoefficientSet<MaxOrder> set;
-  const double a0 = bilinearCoefficient(analog.denominator.data(), order, 0, fs);
-  set.a0 = a0;
-  for (int k = 1; k <= order; ++k) set.a[k - 1] = bilinearCoefficient(analog.denominator.data(), order, k, fs) / a0;
-  for (int k = 0; k <= order; ++k) set.b[k] = bilinearCoefficient(analog.numerator.data(), order, k, fs) / a0;
-  return set;
-}
 
 // Coefficients and history of one direct-form-I filter of order N; the
 // current and the previous filter of a band are one of these each.
@@ -195,7 +131,7 @@ class Band : public SZBase {
 
   void setSampleRate(float rate) override {
     sampleRate_ = rate;
-    crossfadeLength_ = crossfadeLengthFor(rate);
+    crossfadeLength_ = rateTimingFor(rate).crossfadeLength;
     crossfadeLengthAsDouble_ = static_cast<double>(crossfadeLength_);
   }
 

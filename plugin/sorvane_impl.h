@@ -57,12 +57,7 @@ void Sorvane<Product>::resume() {
     r.calculateCoefficients();
   });
   updateCounter = 0;
-  if (rate < 68000.0f)
-    updatePeriod = 1024;
-  else if (rate < 136000.0f)
-    updatePeriod = 2048;
-  else
-    updatePeriod = 4096;
+  updatePeriod = dsp::rateTimingFor(rate).updatePeriod;
 }
 
 template <class Product>
