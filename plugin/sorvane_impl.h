@@ -91,7 +91,7 @@ void Sorvane<Product>::processBlock(Sample** inputs, Sample** outputs, VstInt32 
     if (counter > period) {
       forEachBand([this](size_t band, auto& l, auto& r) {
         // Cleared before computing: a change arriving meanwhile flags the band again.
-        if (bandDirty[band].exchange(false)) dsp::BandBlockAccess::updatePair(l, r);
+        if (bandDirty[band].exchange(false)) dsp::updateBandPair(l, r);
       });
       counter = 0;
     }
@@ -113,7 +113,7 @@ template <class Sample>
 void Sorvane<Product>::processSpan(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR, VstInt32 frames,
                                    double phase, double gain) {
   if (dsp::canRunAsPairs(left, right)) {
-    const dsp::Lanes2 phase2 = dsp::Lanes2::both(phase), gain2 = dsp::Lanes2::both(gain);
+    const dsp::Lanes2 phase2(phase), gain2(gain);
     dsp::processPairs(
         left, right, frames, [inL, inR](int i) { return dsp::Lanes2::load(inL + i, inR + i); },
         [outL, outR, phase2, gain2](int i, dsp::Lanes2 sample) {

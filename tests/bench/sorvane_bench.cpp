@@ -137,14 +137,14 @@ void loadFloor(Floor& floor) {
   auto effect = makeEffect<Product>(Setting::Active);
   StereoBlock<float> block;
   for (int i = 0; i < 16; ++i) process(*effect, block);
-  auto lane = [](double l, double r) { return _mm_set_pd(r, l); };
+  auto lane = [](double l, double r) { return dsp::Lanes2::load(&l, &r); };
   [&]<size_t... I>(std::index_sequence<I...>) {
     (
         [&] {
           auto& section = std::get<I>(floor.sections());
           const auto left = std::get<I>(effect->leftBands()).coefficients();
           const auto right = std::get<I>(effect->rightBands()).coefficients();
-          static_assert(std::tuple_size_v<decltype(left.b)> == std::size(decltype(section.b){}));
+          static_assert(std::tuple_size_v<decltype(left.b)> == std::tuple_size_v<decltype(section.b)>);
           for (size_t k = 0; k < left.b.size(); ++k) section.b[k] = lane(left.b[k], right.b[k]);
           for (size_t k = 0; k < left.a.size(); ++k) section.a[k] = lane(left.a[k], right.a[k]);
         }(),

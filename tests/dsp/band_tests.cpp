@@ -193,6 +193,25 @@ TEST(Band, crossfade_weights_move_linearly_and_sum_to_one) {
   EXPECT_EQ(band.crossfadeCounter(), 512);
 }
 
+TEST(Band, a_longer_crossfade_that_restarts_an_ended_one_fades_between_two_copies_of_the_current_filter) {
+  // After a crossfade the previous filter stands for a copy of the current
+  // one. A rate change to a longer crossfade reopens the fade: it must run
+  // between that copy and the current filter, which sound the same.
+  ScriptedBand band;
+  ScriptedBand alone;
+  band.calculateCoefficients(gainSet(3.0));
+  alone.calculateCoefficients(gainSet(3.0));
+  const std::vector<double> input = noise(3000, 17);
+  for (int n = 0; n < 700; ++n) run(band, input[n]);
+  band.calculateCoefficients(resonantSet(1.0));
+  alone.calculateCoefficients(resonantSet(1.0));
+  for (int n = 700; n < 1400; ++n) ASSERT_EQ(run(band, input[n]), run(alone, input[n])) << "sample " << n;
+
+  band.setSampleRate(96000.0f);  // 1024 samples: the counter (512) is below again
+  EXPECT_EQ(band.crossfadeCounter(), 512);
+  for (int n = 1400; n < 3000; ++n) ASSERT_NEAR(run(band, input[n]), run(alone, input[n]), 1e-15) << "sample " << n;
+}
+
 TEST(Band, an_update_restarts_the_new_filter_from_rest) {
   ScriptedBand band;
   band.calculateCoefficients(resonantSet(1.0));
