@@ -34,9 +34,6 @@ namespace sorvane {
 // are held to it, so no stored value can make the output non-finite.
 float outputGainFor(float value);
 
-// Text of float2string for a parameter value, shared by both products.
-constexpr int kPathField = 260;
-
 // Declared here, defined only in the test tree: lets a test drive an
 // effect's bands and update state with its own reference kernel.
 template <class Product>
@@ -47,7 +44,7 @@ class Sorvane : public AudioEffectX {
  public:
   static constexpr int kParameterCount = Product::kParameterCount;
   static constexpr int kValueSlots = Product::kValueSlots;
-  static constexpr int kBandCount = Product::kBandCount;
+  static constexpr int kBandCount = static_cast<int>(std::tuple_size_v<typename Product::Bands>);
   using Bands = typename Product::Bands;
   using Bank = BankImage<kValueSlots>;
   using Slot = ProgramSlot<kValueSlots>;
@@ -136,7 +133,6 @@ class Sorvane : public AudioEffectX {
   friend struct ChainAccess<Product>;
 
   Bank bank;
-  float resumedSampleRate = 44100.0f;
   SharedField<float> paramValue[kParameterCount];
   SharedField<float> appliedValue[kParameterCount];
   SharedField<bool> processingOn{true};
@@ -147,8 +143,8 @@ class Sorvane : public AudioEffectX {
   SharedField<double> outputGain{1.0};
   Bands left;
   Bands right;
-  char manualFolderPath[kPathField] = {};
-  char presetFolderPath[kPathField] = {};
+  char manualFolderPath[platform::kPathCapacity] = {};
+  char presetFolderPath[platform::kPathCapacity] = {};
 };
 
 }  // namespace sorvane

@@ -48,8 +48,7 @@ Sorvane<Product>::Sorvane(audioMasterCallback audioMaster) : AudioEffectX(audioM
 
 template <class Product>
 void Sorvane<Product>::resume() {
-  resumedSampleRate = getSampleRate();
-  const float rate = resumedSampleRate;
+  const float rate = getSampleRate();
   forEachBand([rate](size_t, auto& l, auto& r) {
     l.setSampleRate(rate);
     r.setSampleRate(rate);

@@ -102,7 +102,7 @@ bool writeAndClose(std::FILE* file, const void* data, size_t size) {
 }  // namespace
 
 bool usablePath(const char* path) {
-  return path != nullptr && path[0] != 0 && boundedLength(path, kFileNameField) < kFileNameField;
+  return path != nullptr && path[0] != 0 && boundedLength(path, platform::kPathCapacity) < platform::kPathCapacity;
 }
 
 ReadResult readStart(const char* path, void* buffer, size_t capacity, size_t& bytesRead) {

@@ -106,8 +106,9 @@ void loadFailureText(const PresetProduct& product, LoadFailure failure, char* ou
 
 namespace files {
 
-// Paths live in 260-byte buffers everywhere in the products; a longer one
-// cannot have come from them and is refused like a file that does not open.
+// Paths live in buffers of platform::kPathCapacity everywhere in the
+// products; a longer one cannot have come from them and is refused like a
+// file that does not open.
 bool usablePath(const char* path);
 
 enum class ReadResult { Unreadable, Read };
@@ -159,7 +160,7 @@ class PresetFiles {
       effect.setProgramName(name);
       for (int i = 0; i < kParameterCount; ++i)
         effect.setParameterAutomated(i, EndianSwap::fileValue(record.values[i]));
-      sorvane::presetRelativeName(product, path, currentFileName(), kFileNameField);
+      sorvane::presetRelativeName(product, path, currentFileName(), platform::kPathCapacity);
     }
     listener->presetLoadFinished(loaded);
     return loaded;
@@ -185,7 +186,7 @@ class PresetFiles {
     Record& live = currentRecord();
     std::memset(live.name, 0, sizeof(live.name));
     std::memcpy(live.name, name, std::strlen(name));
-    sorvane::presetRelativeName(product, path, currentFileName(), kFileNameField);
+    sorvane::presetRelativeName(product, path, currentFileName(), platform::kPathCapacity);
     listener->presetSaved(path);
     return true;
   }
@@ -262,10 +263,10 @@ class PresetFiles {
   // True when the current parameters differ from the current side's preset
   // file; false also when that file is missing or unreadable.
   bool isPresetModified() {
-    char path[kFileNameField];
+    char path[platform::kPathCapacity];
     const char* stored = currentFileName();
-    char relative[kFileNameField] = {};
-    std::memcpy(relative, stored, boundedLength(stored, kFileNameField - 1));
+    char relative[platform::kPathCapacity] = {};
+    std::memcpy(relative, stored, boundedLength(stored, platform::kPathCapacity - 1));
     if (!joinPath(presetFolderPath, relative, path, sizeof(path))) return false;
     if (!listener->presetFileExists(path)) return false;
 
@@ -282,7 +283,7 @@ class PresetFiles {
   }
 
   // The part of path behind the preset folder, as stored in a program slot.
-  void presetRelativeName(const char* path, char (&out)[kFileNameField]) const {
+  void presetRelativeName(const char* path, char (&out)[platform::kPathCapacity]) const {
     sorvane::presetRelativeName(product, path, out, sizeof(out));
   }
 
@@ -323,7 +324,7 @@ class PresetFiles {
   platform::MessageBoxService& messages;
   PresetFileListener noListener;
   PresetFileListener* listener;
-  char presetFolderPath[kFolderPathField];
+  char presetFolderPath[platform::kPathCapacity];
   Bank scratchBank;
 };
 

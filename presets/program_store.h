@@ -28,7 +28,7 @@ void fillFactoryBank(BankImage<Slots>& bank, const PresetProduct& product) {
       PresetRecord<Slots>& record = slot.side[s];
       writeRecordHeader(record, product);
       std::strncpy(record.name, row.name, kProgramNameMax);
-      std::strncpy(slot.fileName[s], row.fileName, kFileNameField - 1);
+      std::strncpy(slot.fileName[s], row.fileName, platform::kPathCapacity - 1);
       for (int i = 0; i < product.parameterCount; ++i) record.values[i] = static_cast<float>(row.values[i]);
     }
     slot.version = kRecordVersion;

@@ -131,7 +131,7 @@ TYPED_TEST(PresetFiles_, LoadingAPresetChangesOnlyTheCurrentSide) {
   auto& sideB = image.program[6].side[1];
   std::strcpy(sideB.name, "Valid");  // through setProgramName: bytes behind the terminator stay
   std::memcpy(sideB.values, file.data() + 36, 4 * this->kParameterCount);
-  std::memset(image.program[6].fileName[1], 0, kFileNameField);
+  std::memset(image.program[6].fileName[1], 0, platform::kPathCapacity);
   std::strcpy(image.program[6].fileName[1], "Valid.x");
   EXPECT_EQ(expected, this->storeBytes());
   EXPECT_TRUE(this->messages.shown.empty());
@@ -385,7 +385,7 @@ TYPED_TEST(PresetFiles_, ThePresetIsModifiedWhenAValueDiffersFromItsFile) {
 
 TEST(PresetRelativeName, IsThePathBehindTheProductsFolder) {
   const PresetProduct& product = tessaro::kPresetProduct;
-  char out[kFileNameField];
+  char out[platform::kPathCapacity];
   presetRelativeName(product, "C:\\Users\\a\\Documents\\Sorvane\\Presets\\Tessaro\\Vocals\\Lead.tsqp", out,
                      sizeof(out));
   EXPECT_STREQ("Vocals\\Lead.tsqp", out);
@@ -399,7 +399,7 @@ TEST(PresetRelativeName, IsThePathBehindTheProductsFolder) {
   EXPECT_STREQ("/d/Sorvane/Presets/Tessaro/x.pldp", out);
   const std::string longPath = "/d/Sorvane/Presets/Tessaro/" + std::string(400, 'n');
   presetRelativeName(product, longPath.c_str(), out, sizeof(out));
-  EXPECT_EQ(std::string(kFileNameField - 1, 'n'), out);
+  EXPECT_EQ(std::string(platform::kPathCapacity - 1, 'n'), out);
 }
 
 }  // namespace
