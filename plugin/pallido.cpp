@@ -9,29 +9,24 @@ using sorvane::effectControl;
 using sorvane::ParameterRole;
 namespace band = sorvane::dsp::pallido;
 
-namespace {
-template <class Band>
-constexpr sorvane::ParameterInfo knob(const char* name, int field) {
-  return sorvane::bandKnob<Product::Bands, Band>(name, field);
-}
-}  // namespace
+using Knobs = sorvane::KnobsOf<Product::Bands>;
 
 const sorvane::ParameterInfo Product::kParameters[kParameterCount] = {
     effectControl("On / Off", ParameterRole::OnOff),
-    knob<band::HighCut>("High Cut Freq", band::HighCut::kFrequency),
-    knob<band::HighShelf>("High Shelf Freq", band::HighShelf::kFrequency),
-    knob<band::HighShelf>("High Shelf Peak", band::HighShelf::kPeak),
-    knob<band::HighShelf>("High Shelf Gain", band::HighShelf::kGain),
-    knob<band::HighMid>("High Mid Freq", band::HighMid::kFrequency),
-    knob<band::HighMid>("High Mid Q", band::HighMid::kQ),
-    knob<band::HighMid>("High Mid Gain", band::HighMid::kGain),
-    knob<band::LowMid>("Low Mid Freq", band::LowMid::kFrequency),
-    knob<band::LowMid>("Low Mid Q", band::LowMid::kQ),
-    knob<band::LowMid>("Low Mid Gain", band::LowMid::kGain),
-    knob<band::LowShelf>("Low Shelf Freq", band::LowShelf::kFrequency),
-    knob<band::LowShelf>("Low Shelf Peak", band::LowShelf::kPeak),
-    knob<band::LowShelf>("Low Shelf Gain", band::LowShelf::kGain),
-    knob<band::LowCut>("Low Cut Freq", band::LowCut::kFrequency),
+    Knobs::knob<band::HighCut>("High Cut Freq", band::HighCut::kFrequency),
+    Knobs::knob<band::HighShelf>("High Shelf Freq", band::HighShelf::kFrequency),
+    Knobs::knob<band::HighShelf>("High Shelf Peak", band::HighShelf::kPeak),
+    Knobs::knob<band::HighShelf>("High Shelf Gain", band::HighShelf::kGain),
+    Knobs::knob<band::HighMid>("High Mid Freq", band::HighMid::kFrequency),
+    Knobs::knob<band::HighMid>("High Mid Q", band::HighMid::kQ),
+    Knobs::knob<band::HighMid>("High Mid Gain", band::HighMid::kGain),
+    Knobs::knob<band::LowMid>("Low Mid Freq", band::LowMid::kFrequency),
+    Knobs::knob<band::LowMid>("Low Mid Q", band::LowMid::kQ),
+    Knobs::knob<band::LowMid>("Low Mid Gain", band::LowMid::kGain),
+    Knobs::knob<band::LowShelf>("Low Shelf Freq", band::LowShelf::kFrequency),
+    Knobs::knob<band::LowShelf>("Low Shelf Peak", band::LowShelf::kPeak),
+    Knobs::knob<band::LowShelf>("Low Shelf Gain", band::LowShelf::kGain),
+    Knobs::knob<band::LowCut>("Low Cut Freq", band::LowCut::kFrequency),
     effectControl("Phase", ParameterRole::Phase),
     effectControl("Output", ParameterRole::Output),
 };

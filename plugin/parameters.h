@@ -40,12 +40,15 @@ constexpr int chainIndexOf(const std::tuple<Chain...>*) {
 // The rows of a parameter table: a knob of one band, found by its class in
 // the chain and named by the band's own field constant, or a control of the
 // effect itself.
-template <class Chain, class Band>
-constexpr ParameterInfo bandKnob(const char* name, int field) {
-  constexpr int index = chainIndexOf<Band>(static_cast<const Chain*>(nullptr));
-  static_assert(index >= 0, "the band must occur exactly once in the chain");
-  return {name, ParameterRole::Band, index, field};
-}
+template <class Chain>
+struct KnobsOf {
+  template <class Band>
+  static constexpr ParameterInfo knob(const char* name, int field) {
+    constexpr int index = chainIndexOf<Band>(static_cast<const Chain*>(nullptr));
+    static_assert(index >= 0, "the band must occur exactly once in the chain");
+    return {name, ParameterRole::Band, index, field};
+  }
+};
 constexpr ParameterInfo effectControl(const char* name, ParameterRole role) { return {name, role, -1, 0}; }
 
 }  // namespace sorvane

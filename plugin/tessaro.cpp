@@ -9,24 +9,19 @@ using sorvane::effectControl;
 using sorvane::ParameterRole;
 namespace band = sorvane::dsp::tessaro;
 
-namespace {
-template <class Band>
-constexpr sorvane::ParameterInfo knob(const char* name, int field) {
-  return sorvane::bandKnob<Product::Bands, Band>(name, field);
-}
-}  // namespace
+using Knobs = sorvane::KnobsOf<Product::Bands>;
 
 const sorvane::ParameterInfo Product::kParameters[kParameterCount] = {
     effectControl("On / Off", ParameterRole::OnOff),
-    knob<band::HighCut>("HighCut Freq", band::HighCut::kFrequency),
-    knob<band::HighLow>("High Freq", band::HighLow::kHighFrequency),
-    knob<band::HighLow>("High Gain", band::HighLow::kHighGain),
-    knob<band::Mid>("Mid Freq", band::Mid::kFrequency),
-    knob<band::Mid>("Mid Q", band::Mid::kQ),
-    knob<band::Mid>("Mid Gain", band::Mid::kGain),
-    knob<band::HighLow>("Low Freq", band::HighLow::kLowFrequency),
-    knob<band::HighLow>("Low Gain", band::HighLow::kLowGain),
-    knob<band::LowCut>("LowCut Freq", band::LowCut::kFrequency),
+    Knobs::knob<band::HighCut>("HighCut Freq", band::HighCut::kFrequency),
+    Knobs::knob<band::HighLow>("High Freq", band::HighLow::kHighFrequency),
+    Knobs::knob<band::HighLow>("High Gain", band::HighLow::kHighGain),
+    Knobs::knob<band::Mid>("Mid Freq", band::Mid::kFrequency),
+    Knobs::knob<band::Mid>("Mid Q", band::Mid::kQ),
+    Knobs::knob<band::Mid>("Mid Gain", band::Mid::kGain),
+    Knobs::knob<band::HighLow>("Low Freq", band::HighLow::kLowFrequency),
+    Knobs::knob<band::HighLow>("Low Gain", band::HighLow::kLowGain),
+    Knobs::knob<band::LowCut>("LowCut Freq", band::LowCut::kFrequency),
     effectControl("Phase", ParameterRole::Phase),
     effectControl("Output", ParameterRole::Output),
 };

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <random>
 #include <vector>
 
 #include "dsp/bilinear.h"
@@ -29,23 +30,16 @@ std::vector<double> expandBilinearFactor(int i, int N) {
   return poly;
 }
 
-// Uniform in [-0.5, 0.5), from a fixed linear congruential sequence.
-std::vector<double> noise(int count, unsigned seed) {
-  std::vector<double> samples(count);
-  unsigned state = seed;
-  for (double& s : samples) {
-    state = state * 1664525u + 1013904223u;
-    s = static_cast<double>(state >> 8) / static_cast<double>(1u << 24) - 0.5;
-  }
-  return samples;
-}
-
 // A polynomial scaled like a real circuit's (p_i ~ K^-i) with positive
-// coefficients, so nothing cancels to rounding noise.
+// coefficients, so nothing cancels to rounding noise; seeded, so every run
+// sees the same ones.
 std::vector<double> circuitLikePolynomial(int order, double K, unsigned seed) {
+  std::mt19937 random(seed);
   std::vector<double> poly(order + 1);
-  const std::vector<double> random = noise(order + 1, seed);
-  for (int i = 0; i <= order; ++i) poly[i] = (random[i] + 0.7) * std::pow(K, -i) * (i + 1);
+  for (int i = 0; i <= order; ++i) {
+    const double spread = static_cast<double>(random() >> 8) / static_cast<double>(1u << 24);  // 0..1
+    poly[i] = (spread + 0.2) * std::pow(K, -i) * (i + 1);
+  }
   return poly;
 }
 
