@@ -1,9 +1,9 @@
 #pragma once
 
 // The band family shared by both equalisers: the class tree, the band record,
-// the per-sample recursion with its denormal guard and coefficient crossfade,
-// and the bilinear transform that turns an analog circuit's transfer function
-// into digital coefficients.
+// and its per-sample recursion with denormal guard and coefficient
+// crossfade (the arithmetic itself is dsp/filter_kernel.h, the bilinear
+// transform dsp/bilinear.h).
 //
 // Call order expected of the owner: construct; write parameter values;
 // setSampleRate and then calculateCoefficients on resume; process once per
@@ -12,47 +12,34 @@
 
 #include <array>
 #include <atomic>
+#include <bit>  // bit_cast
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <type_traits>
+
+#include "dsp/bilinear.h"
+#include "dsp/filter_kernel.h"
 
 namespace sorvane::dsp {
 
-// n! as a double, by recursion (0! = 1).
-double factorial(unsigned n);
+// How the audio path keeps its times as the sample rate grows: the
+// crossfade of a band and the period of the owner's coefficient update
+// checks, in samples, for the rates below `below` Hz (the last row takes
+// every other rate, NaN included). Crossfades last about 10 to 12 ms at
+// 44.1 and 48 kHz and comparable times at the double and quadruple rates.
+struct RateTiming {
+  float below;          // Hz
+  int crossfadeLength;  // samples, a power of two
+  int updatePeriod;     // samples between two update checks, less one
+};
+inline constexpr std::array<RateTiming, 3> kRateTimings{{
+    {68000.0f, 512, 1024},
+    {136000.0f, 1024, 2048},
+    {std::numeric_limits<float>::infinity(), 2048, 4096},
+}};
 
-// Coefficient k (0..N) of the digital polynomial that the bilinear transform
-// s = K(1 - z^-1)/(1 + z^-1), K = 2 fs, without prewarping, makes of
-// P(s) = sum poly[i] s^i, after multiplying through by (1 + z^-1)^N:
-//   sum_i poly[i] K^i [z^-k] (1 - z^-1)^i (1 + z^-1)^(N-i).
-// N may exceed the true degree of P; poly must then hold zeros up to N.
-// Returns 0 for a negative N and for k outside 0..N.
-double bilinearCoefficient(const double* poly, int N, int k, double fs);
-
-// Sample-rate classes: several component values change with the rate so
-// that the digital corner frequencies stay where the knob says despite the
-// bilinear transform's frequency warping.
-enum class RateClass : int { S1 = 0, S2 = 1, S3 = 2, S4 = 3 };
-
-// S1 below 46000 Hz, S2 below 68100, S3 below 92100, S4 for everything else
-// (including NaN).
-RateClass rateClassOf(float sampleRate);
-
-// Crossfade length in samples for a rate: about 10 to 12 ms at 44.1/48 kHz
-// and comparable at the double and quadruple rates. NaN gets the longest.
-int crossfadeLengthFor(float sampleRate);
-
-// The interval of a switch that a normalised parameter value falls in: the
-// index i with bounds[i] <= value < bounds[i + 1], or -1 when the value is
-// in none of them (below the first bound, at or above the last, or NaN).
-// Bounds are 32-bit floats compared against the 32-bit parameter.
-template <std::size_t Count>
-constexpr int switchInterval(float value, const std::array<float, Count>& bounds) {
-  for (std::size_t i = 0; i + 1 < Count; ++i)
-    if (value >= bounds[i] && value < bounds[i + 1]) return static_cast<int>(i);
-  return -1;
-}
+const RateTiming& rateTimingFor(float sampleRate);
 
 // Abstract root of every band. Virtual slots in this order: destructor,
 // setSampleRate, reset, process.
@@ -76,96 +63,6 @@ class SZBase : public CommonBase {
   virtual void idle();
 };
 
-// One digital coefficient set of order N, as a band's pure coefficient
-// function returns it: a0 is the raw zeroth denominator coefficient, a1..aN
-// and b0..bN are divided by it.
-template <int N>
-struct CoefficientSet {
-  double a0 = 1.0;
-  std::array<double, N> a{};      // a1..aN
-  std::array<double, N + 1> b{};  // b0..bN
-  double outputGain = 1.0;        // used only by bands that have an output gain
-
-  // Passes the signal unchanged: the off position of the cut filters.
-  static constexpr CoefficientSet identity() {
-    CoefficientSet set;
-    set.b[0] = 1.0;
-    return set;
-  }
-  // Inverts the signal: the off position of the inverting amplifier stages,
-  // which behave like the active circuit at its centre setting.
-  static constexpr CoefficientSet invertedBypass() {
-    CoefficientSet set;
-    set.b[0] = -1.0;
-    return set;
-  }
-};
-
-// An analog transfer function B(s)/A(s); index i multiplies s^i. `order` is
-// the N used by the transform (at most MaxOrder); the coefficients above it
-// are ignored and come out as 0.
-template <int MaxOrder>
-struct AnalogTransferFunction {
-  std::array<double, MaxOrder + 1> numerator{};
-  std::array<double, MaxOrder + 1> denominator{};
-  int order = MaxOrder;
-};
-
-// The bilinear transform of both polynomials at the analog function's order,
-// normalised by the transformed a0. Coefficients above that order are 0.
-template <int MaxOrder>
-CoefficientSet<MaxOrder> bilinearTransform(const AnalogTransferFunction<MaxOrder>& analog, float sampleRate) {
-  const double fs = static_cast<double>(sampleRate);
-  const int order = analog.order;
-  CoefficientSet<MaxOrder> set;
-  const double a0 = bilinearCoefficient(analog.denominator.data(), order, 0, fs);
-  set.a0 = a0;
-  for (int k = 1; k <= order; ++k) set.a[k - 1] = bilinearCoefficient(analog.denominator.data(), order, k, fs) / a0;
-  for (int k = 0; k <= order; ++k) set.b[k] = bilinearCoefficient(analog.numerator.data(), order, k, fs) / a0;
-  return set;
-}
-
-// Coefficients and history of one direct-form-I filter of order N; the
-// current and the previous filter of a band are one of these each.
-template <int N>
-struct FilterSection {
-  double a0 = 1.0;                // raw, kept for reference only
-  std::array<double, N> a{};      // a1..aN
-  std::array<double, N + 1> b{};  // b0..bN
-  std::array<double, N> x{};      // x1..xN, x1 the most recent input
-  std::array<double, N> y{};      // y1..yN, y1 the most recent output
-};
-
-// Offset of the denormal guard: subtracted from every recursion result and
-// added back before the result is remembered, so a state smaller than about
-// 1e-36 collapses to exactly 0 instead of lingering as a denormal.
-inline constexpr double kDenormalGuard = 1e-20;
-
-// One step of the direct-form-I recursion with the guard, in exactly this
-// evaluation order:
-//   acc = b0 x + b1 x1 + ... + bN xN - a1 y1 - ... - aN yN - 1e-20
-//   w   = acc + 1e-20 (a separate addition), remembered as y1
-// Returns acc, the value handed on.
-template <int N>
-inline double runRecursion(FilterSection<N>& section, double input) {
-  double acc = section.b[0] * input;
-  for (int i = 0; i < N; ++i) acc = acc + section.b[i + 1] * section.x[i];
-  for (int i = 0; i < N; ++i) acc = acc - section.a[i] * section.y[i];
-  acc = acc - kDenormalGuard;
-  const double remembered = acc + kDenormalGuard;
-  for (int i = N - 1; i > 0; --i) {
-    section.x[i] = section.x[i - 1];
-    section.y[i] = section.y[i - 1];
-  }
-  section.x[0] = input;
-  section.y[0] = remembered;
-  return acc;
-}
-
-// Block kernels (dsp/band_block.h) run a left and a right band as the two
-// lanes of one vector and read and write the record directly.
-struct BandBlockAccess;
-
 // The band record: order N, ParameterCount normalised parameter values and,
 // where HasOutputGain, an output gain multiplying every output sample.
 //
@@ -174,8 +71,9 @@ struct BandBlockAccess;
 // the crossfade length after an update the previous filter runs on the same
 // input with its own history and the output moves linearly from it to the
 // current one: out = ((1 - t) prev + t cur) * gain, t = counter / length.
-// After the crossfade the previous filter tracks the current one sample by
-// sample, so the next update fades from exactly what was playing.
+// After the crossfade the previous filter follows the current one sample by
+// sample, so the next update fades from exactly what was playing; it is
+// copied from the current one only when something needs it.
 //
 // Thread contract: parameter values may be written from any thread (relaxed
 // atomic floats, read once per update). Everything else, including
@@ -192,24 +90,28 @@ class Band : public SZBase {
   static constexpr int kParameterCount = ParameterCount;
   static constexpr bool kHasOutputGain = HasOutputGain;
   using Coefficients = CoefficientSet<N>;
+  using Section = FilterSection<N, double>;
 
   void setSampleRate(float rate) override {
+    // A longer crossfade may restart one that had ended: the previous
+    // filter must then really be the copy it stands for.
+    makePreviousACopyIfFollowing();
     sampleRate_ = rate;
-    crossfadeLength_ = crossfadeLengthFor(rate);
-    crossfadeLengthAsDouble_ = static_cast<double>(crossfadeLength_);
+    setCrossfadeLength(rateTimingFor(rate).crossfadeLength);
   }
 
   // Back to the state of a new band: invalid, silent, both sets cleared.
   // Sample rate, parameter values and output gain stay.
   void reset() override {
-    crossfadeLength_ = 512;
-    crossfadeLengthAsDouble_ = 512.0;
+    setCrossfadeLength(512);
     firstUpdate_ = true;
     heldOutput_ = 0.0;
     crossfadeCounter_ = 0;
     valid_ = false;
-    current_ = FilterSection<N>{};
-    previous_ = FilterSection<N>{};
+    currentA0_ = 1.0;
+    current_ = Section{};
+    previous_ = Section{};
+    previousFollowsCurrent_ = false;
   }
 
   void process(double& sample) override {
@@ -224,14 +126,12 @@ class Band : public SZBase {
       current_.y.fill(0.0);
     }
 
-    double result;
+    double result = currentOutput;
     if (crossfadeCounter_ >= crossfadeLength_) {
-      copyCurrentIntoPrevious(true);
-      result = currentOutput;
+      previousFollowsCurrent_ = true;
     } else {
-      const double previousOutput = runRecursion(previous_, input);
-      const double t = static_cast<double>(crossfadeCounter_) / crossfadeLengthAsDouble_;
-      result = (1.0 - t) * previousOutput + t * currentOutput;
+      result =
+          crossfade(previous_, input, currentOutput, crossfadePosition(crossfadeCounter_, crossfadeLengthReciprocal_));
       ++crossfadeCounter_;
     }
     if constexpr (HasOutputGain) result = result * outputGain_;
@@ -248,6 +148,13 @@ class Band : public SZBase {
     return 0.0f;
   }
 
+  // The update frame with a set computed elsewhere: the other channel's
+  // object of the same band may hand over what it computed from the very
+  // same parameter values and rate (updateBandPair).
+  void adoptCoefficients(const Coefficients& set) {
+    updateCoefficients([&set] { return set; });
+  }
+
   // A NaN or infinite input sample leaves the recursion state non-finite,
   // and an IIR state never forgets it: the band would stay silent-with-NaN
   // for good. This returns both filters to rest (coefficients, counters and
@@ -255,7 +162,8 @@ class Band : public SZBase {
   // Checking y1 of each set is enough: a non-finite input reaches y1 in the
   // same sample, a non-finite x history reaches it in the next.
   bool clearNonFiniteState() {
-    if (std::isfinite(current_.y[0] + previous_.y[0] + heldOutput_)) return false;
+    const double previousOutput = previousFollowsCurrent_ ? current_.y[0] : previous_.y[0];
+    if (std::isfinite(current_.y[0] + previousOutput + heldOutput_)) return false;
     current_.x.fill(0.0);
     current_.y.fill(0.0);
     previous_.x.fill(0.0);
@@ -278,11 +186,41 @@ class Band : public SZBase {
   // The set in force (a0 raw, the others normalised) with the output gain.
   Coefficients coefficients() const {
     Coefficients set;
-    set.a0 = current_.a0;
+    set.a0 = currentA0_;
     set.a = current_.a;
     set.b = current_.b;
     set.outputGain = outputGain();
     return set;
+  }
+
+  // Block kernels (dsp/band_block.h) run valid bands as the lanes of a
+  // vector V, with their state in a RunningBand for the length of a block.
+  // loadLane puts this band's state into lane Lane (lane 0 first) and
+  // storeLane takes the lane's history and crossfade position back. The
+  // previous filter travels only while a crossfade runs, the only time it
+  // is read.
+  template <int Lane, class V>
+  void loadLane(RunningBand<N, HasOutputGain, V>& run) const {
+    const bool fading = crossfadeCounter_ < crossfadeLength_;
+    loadSection<Lane>(run.current, current_);
+    if (fading) loadSection<Lane>(run.previous, previous_);
+    if constexpr (HasOutputGain) run.outputGain.template set<Lane>(outputGain_);
+    run.lengthReciprocal = crossfadeLengthReciprocal_;
+    run.counter = crossfadeCounter_;
+    run.length = crossfadeLength_;
+    run.counterAtStart = crossfadeCounter_;
+    run.fading = fading;
+    run.settled = false;
+  }
+  template <int Lane, class V>
+  void storeLane(const RunningBand<N, HasOutputGain, V>& run) {
+    storeHistory<Lane>(run.current, current_);
+    heldOutput_ = current_.y[0];
+    if (run.settled)
+      previousFollowsCurrent_ = true;
+    else if (run.counterAtStart < run.length)
+      storeHistory<Lane>(run.previous, previous_);
+    crossfadeCounter_ = static_cast<std::int16_t>(run.counter);
   }
 
  protected:
@@ -291,8 +229,6 @@ class Band : public SZBase {
     if constexpr (HasOutputGain) outputGain_ = 1.0;
     Band::reset();
     sampleRate_ = 44100.0f;
-    crossfadeLength_ = 512;
-    crossfadeLengthAsDouble_ = 512.0;
   }
 
   std::array<float, ParameterCount> parameterSnapshot() const {
@@ -308,18 +244,20 @@ class Band : public SZBase {
   // between equal coefficients.
   template <typename Compute>
   void updateCoefficients(Compute&& compute) {
+    makePreviousACopyIfFollowing();
     crossfadeCounter_ = 0;
     if (valid_) valid_ = false;
 
     const Coefficients set = compute();
-    current_.a0 = set.a0;
+    currentA0_ = set.a0;
     current_.a = set.a;
     current_.b = set.b;
     if constexpr (HasOutputGain) outputGain_ = set.outputGain;
 
     if (firstUpdate_) {
       firstUpdate_ = false;
-      copyCurrentIntoPrevious(false);
+      previous_.a = current_.a;
+      previous_.b = current_.b;
     }
     current_.x.fill(0.0);
     current_.y.fill(0.0);
@@ -327,29 +265,75 @@ class Band : public SZBase {
   }
 
  private:
-  friend struct BandBlockAccess;
   struct NoOutputGain {};
 
-  // The previous a0 is never copied: nothing reads it.
-  void copyCurrentIntoPrevious(bool withHistory) {
+  void setCrossfadeLength(int length) {
+    crossfadeLength_ = length;
+    crossfadeLengthReciprocal_ = 1.0 / static_cast<double>(length);
+  }
+
+  void makePreviousACopyIfFollowing() {
+    if (!previousFollowsCurrent_) return;
     previous_.a = current_.a;
     previous_.b = current_.b;
-    if (withHistory) {
-      previous_.x = current_.x;
-      previous_.y = current_.y;
+    previous_.x = current_.x;
+    previous_.y = current_.y;
+    previousFollowsCurrent_ = false;
+  }
+
+  template <int Lane, class V>
+  static void loadSection(FilterSection<N, V>& lanes, const Section& section) {
+    for (int k = 0; k <= N; ++k) lanes.b[k].template set<Lane>(section.b[k]);
+    for (int k = 0; k < N; ++k) {
+      lanes.a[k].template set<Lane>(section.a[k]);
+      lanes.x[k].template set<Lane>(section.x[k]);
+      lanes.y[k].template set<Lane>(section.y[k]);
+    }
+  }
+  template <int Lane, class V>
+  static void storeHistory(const FilterSection<N, V>& lanes, Section& section) {
+    for (int k = 0; k < N; ++k) {
+      lanes.x[k].template put<Lane>(section.x[k]);
+      lanes.y[k].template put<Lane>(section.y[k]);
     }
   }
 
   std::array<std::atomic<float>, ParameterCount> parameters_{};  // normalised 0..1
   [[no_unique_address]] std::conditional_t<HasOutputGain, double, NoOutputGain> outputGain_{};
-  FilterSection<N> current_{};
-  FilterSection<N> previous_{};
-  bool valid_ = false;                      // current coefficients complete
-  double heldOutput_ = 0.0;                 // last output of the current filter
-  std::int16_t crossfadeCounter_ = 0;       // samples since the last update
-  bool firstUpdate_ = true;                 // next update seeds the previous set
-  std::int32_t crossfadeLength_ = 512;      // samples
-  double crossfadeLengthAsDouble_ = 512.0;  // the same, for t
+  double currentA0_ = 1.0;  // the raw zeroth denominator coefficient, for reference
+  Section current_{};
+  Section previous_{};
+  bool valid_ = false;                   // current coefficients complete
+  double heldOutput_ = 0.0;              // last output of the current filter
+  std::int16_t crossfadeCounter_ = 0;    // samples since the last update
+  bool firstUpdate_ = true;              // next update seeds the previous set
+  bool previousFollowsCurrent_ = false;  // previous_ stands for a copy of current_
+  std::int32_t crossfadeLength_ = 512;   // samples, a power of two
+  double crossfadeLengthReciprocal_ = 1.0 / 512.0;
 };
+
+// calculateCoefficients on the left and then the right object of a band
+// pair. The computation is a pure function of the parameter values and the
+// sample rate, so when the right object holds the very bits the left one
+// computed from, it takes over the left one's new set instead of computing
+// it again. The left values are read before and after its computation: a
+// change arriving meanwhile (which flags the band for the next update
+// anyway) makes the right object compute for itself.
+template <class BandType>
+void updateBandPair(BandType& left, BandType& right) {
+  const auto bits = [](const BandType& band) {
+    std::array<std::uint32_t, BandType::kParameterCount + 1> values{};
+    for (int i = 0; i < BandType::kParameterCount; ++i)
+      values[i] = std::bit_cast<std::uint32_t>(band.parameterValue(i));
+    values[BandType::kParameterCount] = std::bit_cast<std::uint32_t>(band.sampleRate());
+    return values;
+  };
+  const auto before = bits(left);
+  left.calculateCoefficients();
+  if (before == bits(left) && before == bits(right))
+    right.adoptCoefficients(left.coefficients());
+  else
+    right.calculateCoefficients();
+}
 
 }  // namespace sorvane::dsp

@@ -2,13 +2,13 @@
 
 #include <array>
 
+#include "dsp/circuit.h"
+
 namespace sorvane::dsp {
 
 namespace {
 
 constexpr std::array<float, 6> kFifthSteps{0.0f, 0.2f, 0.4f, 0.6f, 0.8f, 1.0f};
-
-int rateIndex(float sampleRate) { return static_cast<int>(rateClassOf(sampleRate)); }
 
 }  // namespace
 
@@ -19,9 +19,9 @@ namespace {
 // Ladder components: L = inductance base * L factor, C1 and C2 =
 // capacitance base * their factors; factors per rate class S1..S4.
 struct LadderPosition {
-  double inductanceBase;                         // H
-  double capacitanceBase;                        // F
-  std::array<std::array<double, 3>, 4> factors;  // {L, C1, C2} per rate class
+  double inductanceBase;                        // H
+  double capacitanceBase;                       // F
+  PerRateClass<std::array<double, 3>> factors;  // {L, C1, C2}
 };
 
 constexpr std::array<LadderPosition, 5> kHighCutPositions{{
@@ -39,8 +39,8 @@ struct TeePosition {
 };
 
 constexpr std::array<float, 5> kLowCutBounds{0.0f, 0.25f, 0.5f, 0.75f, 1.0f};
-// Position 0 of this table is switch position 1; the last is also taken by
-// every value outside the switch's intervals.
+// Switch positions 1..4; the last is also taken by every value outside the
+// switch's intervals.
 constexpr std::array<TeePosition, 4> kLowCutPositions{{
     {5.9e-7, 1.808e-6, 10.76},
     {3.1302e-7, 8.6198e-7, 7.0},
@@ -58,7 +58,7 @@ CoefficientSet<3> computeHighCut(float frequency, float sampleRate) {
   if (position < 0) return CoefficientSet<3>::identity();
 
   const LadderPosition& p = kHighCutPositions[position];
-  const std::array<double, 3>& f = p.factors[rateIndex(sampleRate)];
+  const std::array<double, 3>& f = forRate(p.factors, sampleRate);
   const double L = p.inductanceBase * f[0];
   const double C1 = p.capacitanceBase * f[1];
   const double C2 = p.capacitanceBase * f[2];
@@ -77,13 +77,11 @@ CoefficientSet<3> computeHighCut(float frequency, float sampleRate) {
 }
 
 CoefficientSet<3> computeLowCut(float frequency, float sampleRate) {
-  const int interval = switchInterval(frequency, kLowCutBounds);
-  if (interval == 0) return CoefficientSet<3>::identity();
-
-  const TeePosition& p = kLowCutPositions[interval < 0 ? 3 : interval - 1];
-  const double C1 = p.c1;
-  const double C2 = p.c2;
-  const double L = p.l;
+  const std::optional<TeePosition> p = switchPosition(switchInterval(frequency, kLowCutBounds), kLowCutPositions);
+  if (!p) return CoefficientSet<3>::identity();
+  const double C1 = p->c1;
+  const double C2 = p->c2;
+  const double L = p->l;
 
   AnalogTransferFunction<3> analog;
   analog.denominator = {
@@ -105,8 +103,8 @@ namespace pallido {
 namespace {
 
 struct ActiveLowPassPosition {
-  std::array<double, 3> resistanceBase;          // R1, R2, R3 in ohms
-  std::array<std::array<double, 3>, 4> factors;  // f1, f2, f3 per rate class
+  std::array<double, 3> resistanceBase;         // R1, R2, R3 in ohms
+  PerRateClass<std::array<double, 3>> factors;  // f1, f2, f3
 };
 
 constexpr std::array<ActiveLowPassPosition, 5> kHighCutPositions{{
@@ -140,7 +138,7 @@ CoefficientSet<3> computeHighCut(float frequency, float sampleRate) {
   if (position < 0) return CoefficientSet<3>::identity();
 
   const ActiveLowPassPosition& p = kHighCutPositions[position];
-  const std::array<double, 3>& f = p.factors[rateIndex(sampleRate)];
+  const std::array<double, 3>& f = forRate(p.factors, sampleRate);
   const double R1 = p.resistanceBase[0] * f[0];
   const double R2 = p.resistanceBase[1] * f[1];
   const double R3 = p.resistanceBase[2] * f[2];
@@ -159,13 +157,12 @@ CoefficientSet<3> computeHighCut(float frequency, float sampleRate) {
 }
 
 CoefficientSet<3> computeLowCut(float frequency, float sampleRate) {
-  const int interval = switchInterval(frequency, kFifthSteps);
-  if (interval == 0) return CoefficientSet<3>::identity();
-
-  const std::array<double, 3>& r = kLowCutResistances[interval < 0 ? 4 : interval - 1];
-  const double R1 = r[0];
-  const double R2 = r[1];
-  const double R3 = r[2];
+  const std::optional<std::array<double, 3>> r =
+      switchPosition(switchInterval(frequency, kFifthSteps), kLowCutResistances);
+  if (!r) return CoefficientSet<3>::identity();
+  const double R1 = (*r)[0];
+  const double R2 = (*r)[1];
+  const double R3 = (*r)[2];
   const double C1 = kLowCutC1;
 
   AnalogTransferFunction<3> analog;

@@ -15,6 +15,7 @@
 // differ only in calculateCoefficients.
 
 #include "dsp/band.h"
+#include "dsp/bilinear.h"
 
 namespace sorvane::dsp {
 

@@ -8,10 +8,8 @@ namespace sorvane::dsp::pallido {
 
 namespace {
 
-int rateIndex(float sampleRate) { return static_cast<int>(rateClassOf(sampleRate)); }
-
-using PerRateClass = std::array<double, 4>;  // S1..S4
-constexpr PerRateClass kUnchanged{1.0, 1.0, 1.0, 1.0};
+constexpr PerRateClass<double> kUnchanged{1.0, 1.0, 1.0, 1.0};
+constexpr float kPotentiometer = 10000.0f;  // ohms, the boost/cut pot of every stage
 
 // ---------------------------------------------------------------------------
 // Shelves
@@ -36,9 +34,9 @@ constexpr std::array<float, 6> kShelfBounds{0.0f, 0.2f, 0.4f, 0.6f, 0.8f, 1.0f};
 
 struct ShelfPosition {
   double cxBase;  // F
-  PerRateClass cxFactor;
+  PerRateClass<double> cxFactor;
   double cyBase;  // F
-  PerRateClass cyFactor;
+  PerRateClass<double> cyFactor;
 };
 
 // Switch positions 1..5; the last also takes every value outside the
@@ -58,15 +56,6 @@ constexpr std::array<ShelfCapacitors, 5> kLowShelfPositions{{
     {1.5075e-7, 6.017e-7},
     {7.82e-8, 3.4254e-7},
 }};
-
-// Index into a position table for a switch interval (-1 = outside every
-// interval = the last position); nothing for the off interval 0.
-template <typename Table>
-std::optional<typename Table::value_type> switchPosition(int interval, const Table& positions) {
-  if (interval == 0) return std::nullopt;
-  const int index = interval < 0 ? static_cast<int>(positions.size()) - 1 : interval - 1;
-  return positions[static_cast<std::size_t>(index)];
-}
 
 // Denominator of the high shelf; the numerator is its negation with Ra and
 // Rb exchanged.
@@ -105,11 +94,11 @@ std::array<double, 4> lowShelfDenominator(double ra, double rb, const ShelfCapac
 
 template <typename Denominator>
 AnalogTransferFunction<3> mirroredStage(Denominator denominator, float position, const ShelfCapacitors& c, bool peak) {
-  const PotentiometerHalves pot = potentiometerHalves(position);
+  const auto [ra, rb] = potentiometerHalves(position, kPotentiometer);
   AnalogTransferFunction<3> analog;
   analog.order = peak ? 3 : 2;
-  analog.denominator = denominator(pot.ra, pot.rb, c, peak);
-  const std::array<double, 4> exchanged = denominator(pot.rb, pot.ra, c, peak);
+  analog.denominator = denominator(ra, rb, c, peak);
+  const std::array<double, 4> exchanged = denominator(rb, ra, c, peak);
   for (int i = 0; i < 4; ++i) analog.numerator[i] = -exchanged[i];
   return analog;
 }
@@ -123,14 +112,14 @@ constexpr std::array<float, 11> kMidBounds{0.0f, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0
 
 struct MidPosition {
   double cmBase;  // F
-  PerRateClass cmFactor;
+  PerRateClass<double> cmFactor;
   double xBase;  // H
-  PerRateClass xFactor;
+  PerRateClass<double> xFactor;
   double rd;  // ohm
 };
 
 // One factor k scales both Cm and X of a high-mid position.
-constexpr MidPosition highMid(double cm, double x, PerRateClass k) { return {cm, k, x, k, 0.0}; }
+constexpr MidPosition highMid(double cm, double x, PerRateClass<double> k) { return {cm, k, x, k, 0.0}; }
 
 constexpr std::array<MidPosition, 10> kHighMidPositions{{
     highMid(1.5e-8, 0.76, {0.99, 0.99, 0.992, 0.992}),    // 1.5 kHz
@@ -145,8 +134,8 @@ constexpr std::array<MidPosition, 10> kHighMidPositions{{
     highMid(1.8e-9, 0.2, {0.902, 0.922, 0.992, 0.996}),   // 8.2 kHz
 }};
 
-constexpr PerRateClass kLowMidK{1.024, 1.024, 1.026, 1.026};
-constexpr PerRateClass kLowMidKPrime{1.006, 1.006, 1.008, 1.008};
+constexpr PerRateClass<double> kLowMidK{1.024, 1.024, 1.026, 1.026};
+constexpr PerRateClass<double> kLowMidKPrime{1.006, 1.006, 1.008, 1.008};
 
 constexpr std::array<MidPosition, 10> kLowMidPositions{{
     {1.004e-7, kUnchanged, 5.1204, kUnchanged, 3000.0},    // 220 Hz
@@ -179,9 +168,8 @@ std::optional<ResonantBranch> midBranch(float frequency, float sampleRate,
                                         const std::array<MidPosition, 10>& positions) {
   const std::optional<MidPosition> position = switchPosition(switchInterval(frequency, kMidBounds), positions);
   if (!position) return std::nullopt;
-  const int rate = rateIndex(sampleRate);
-  return ResonantBranch{position->cmBase * position->cmFactor[rate], position->xBase * position->xFactor[rate],
-                        position->rd};
+  return ResonantBranch{position->cmBase * forRate(position->cmFactor, sampleRate),
+                        position->xBase * forRate(position->xFactor, sampleRate), position->rd};
 }
 
 std::array<double, 3> midDenominator(double ra, double rb, const ResonantBranch& branch, double damping) {
@@ -196,10 +184,10 @@ std::array<double, 3> midDenominator(double ra, double rb, const ResonantBranch&
 std::optional<AnalogTransferFunction<2>> midCircuit(const std::optional<ResonantBranch>& branch,
                                                     const BandwidthSetting& bandwidth, float gain) {
   if (!branch) return std::nullopt;
-  const PotentiometerHalves pot = potentiometerHalves(gainTaper(gain, *bandwidth.taper));
+  const auto [ra, rb] = potentiometerHalves(gainTaper(gain, *bandwidth.taper), kPotentiometer);
   AnalogTransferFunction<2> analog;
-  analog.denominator = midDenominator(pot.ra, pot.rb, *branch, bandwidth.damping);
-  const std::array<double, 3> exchanged = midDenominator(pot.rb, pot.ra, *branch, bandwidth.damping);
+  analog.denominator = midDenominator(ra, rb, *branch, bandwidth.damping);
+  const std::array<double, 3> exchanged = midDenominator(rb, ra, *branch, bandwidth.damping);
   for (int i = 0; i < 3; ++i) analog.numerator[i] = -exchanged[i];
   return analog;
 }
@@ -220,20 +208,14 @@ CoefficientSet<M> transformStage(AnalogTransferFunction<M> analog, float sampleR
 
 }  // namespace
 
-PotentiometerHalves potentiometerHalves(float position) {
-  const float ra = position * 10000.0f;
-  const float rb = (1.0f - position) * 10000.0f;
-  return {static_cast<double>(ra), static_cast<double>(rb)};
-}
-
 bool peakSwitchOn(float peak) { return peak > 0.0f; }
 
 std::optional<ShelfCapacitors> highShelfCapacitors(float frequency, float sampleRate) {
   const std::optional<ShelfPosition> position =
       switchPosition(switchInterval(frequency, kShelfBounds), kHighShelfPositions);
   if (!position) return std::nullopt;
-  const int rate = rateIndex(sampleRate);
-  return ShelfCapacitors{position->cxBase * position->cxFactor[rate], position->cyBase * position->cyFactor[rate]};
+  return ShelfCapacitors{position->cxBase * forRate(position->cxFactor, sampleRate),
+                         position->cyBase * forRate(position->cyFactor, sampleRate)};
 }
 
 std::optional<ShelfCapacitors> lowShelfCapacitors(float frequency) {

@@ -26,17 +26,10 @@
 #include <optional>
 
 #include "dsp/band.h"
+#include "dsp/bilinear.h"
+#include "dsp/circuit.h"
 
 namespace sorvane::dsp::pallido {
-
-// The potentiometer halves in ohms for a taper position p in 0..1. The
-// products are 32-bit floats, widened afterwards, as the knob tables were
-// measured that way.
-struct PotentiometerHalves {
-  double ra;  // p * 10 k
-  double rb;  // (1 - p) * 10 k
-};
-PotentiometerHalves potentiometerHalves(float position);
 
 // ---------------------------------------------------------------------------
 // Shelves: third-order records with an output gain (always 1.0).

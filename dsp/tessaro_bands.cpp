@@ -2,15 +2,10 @@
 
 #include <array>
 
+#include "dsp/circuit.h"
 #include "dsp/tessaro_shelf_polynomials.h"
 
 namespace sorvane::dsp::tessaro {
-
-PotentiometerHalves potentiometerHalves(float position, float total) {
-  const float first = position * total;
-  const float second = (1.0f - position) * total;
-  return {static_cast<double>(first), static_cast<double>(second)};
-}
 
 namespace {
 
@@ -59,8 +54,8 @@ ShelfComponents highLowComponents(float highFrequency, float highGain, float low
 
   const int treble = switchInterval(highFrequency, kTrebleBounds);
   const int bass = switchInterval(lowFrequency, kBassBounds);
-  c.ct = kTrebleCapacitance[treble < 0 ? 2 : treble];
-  c.cb = kBassCapacitance[bass < 0 ? 3 : bass];
+  c.ct = positionOrLast(treble, kTrebleCapacitance);
+  c.cb = positionOrLast(bass, kBassCapacitance);
 
   const PotentiometerHalves treblePot =
       potentiometerHalves(gainTaper(highGain, kHighShelfGainTaper), kTreblePotentiometer);
@@ -111,9 +106,9 @@ namespace {
 
 constexpr std::array<float, 7> kMidBounds{0.0f, 1.0f / 6.0f, 1.0f / 3.0f, 0.5f, 2.0f / 3.0f, 5.0f / 6.0f, 1.0f};
 
-// Rate-class correction factors f1, f3, f4, f5, f6 (S1..S4).
+// Rate-class correction factors f1, f3, f4, f5, f6.
 enum MidFactor : int { kNone = -1, kF1 = 0, kF3, kF4, kF5, kF6 };
-constexpr std::array<std::array<double, 4>, 5> kMidFactors{{
+constexpr std::array<PerRateClass<double>, 5> kMidFactors{{
     {1.014, 1.014, 1.014, 1.012},
     {0.998, 1.0, 0.998, 1.0},
     {0.99, 0.992, 1.004, 1.004},
@@ -146,17 +141,16 @@ constexpr float kMidPotentiometer = 10000.0f;
 
 MidComponents midComponents(float frequency, float q, float gain, float sampleRate) {
   MidComponents c;
-  const int interval = switchInterval(frequency, kMidBounds);
-  if (interval == 0) return c;
+  const std::optional<ResonantBranch> branch = switchPosition(switchInterval(frequency, kMidBounds), kMidPositions);
+  if (!branch) return c;
 
-  const ResonantBranch& branch = kMidPositions[interval < 0 ? 5 : interval - 1];
   c.active = true;
-  c.cm = branch.cmBase;
-  c.x = branch.xBase;
-  if (branch.factor != kNone) {
-    const double f = kMidFactors[branch.factor][static_cast<int>(rateClassOf(sampleRate))];
-    c.cm = branch.cmBase * f;
-    c.x = branch.xBase * f;
+  c.cm = branch->cmBase;
+  c.x = branch->xBase;
+  if (branch->factor != kNone) {
+    const double f = forRate(kMidFactors[branch->factor], sampleRate);
+    c.cm = branch->cmBase * f;
+    c.x = branch->xBase * f;
   }
   const bool narrow = q > 0.0f;
   c.rq = narrow ? kNarrowDamping : kWideDamping;

@@ -19,19 +19,11 @@
 #include <optional>
 
 #include "dsp/band.h"
+#include "dsp/bilinear.h"
 #include "dsp/cut_filters.h"
 #include "dsp/gain_taper.h"
 
 namespace sorvane::dsp::tessaro {
-
-// Halves of a potentiometer of `total` ohms at taper position p:
-// p * total and (1 - p) * total, as 32-bit float products widened to double
-// (the taper tables were made that way).
-struct PotentiometerHalves {
-  double first;   // p * total
-  double second;  // (1 - p) * total
-};
-PotentiometerHalves potentiometerHalves(float position, float total);
 
 // --- HighLow -------------------------------------------------------------
 //

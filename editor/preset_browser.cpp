@@ -187,9 +187,9 @@ void sorvaneGUI::doRefreshPresetDisplay() {
   if (presetFolderExists_) {
     if (!presetMenu_) return;
     scanPresetFolder(presetMenu_, access_->presetFolderPath());
-    char relative[kFileNameField];
+    char relative[platform::kPathCapacity];
     access_->currentFileName(relative);
-    char path[kFolderPathField];
+    char path[platform::kPathCapacity];
     const bool fits = joinPath(access_->presetFolderPath(), relative, path, sizeof(path));
     // A missing file already shows its name with the marker; only a preset
     // found is clean, so the marker never doubles.
@@ -206,7 +206,7 @@ void sorvaneGUI::doRefreshPresetDisplay() {
 bool sorvaneGUI::loadFromMenu(const FolderRecord& record, int entry) {
   const CMenuItem* item = record.menu->getEntry(entry);
   if (!item) return false;
-  char path[kFolderPathField];
+  char path[platform::kPathCapacity];
   const int written = std::snprintf(path, sizeof(path), "%s%c%s", record.path.c_str(), platform::kPathSeparator,
                                     item->getTitle().c_str());
   if (written < 0 || written >= static_cast<int>(sizeof(path))) return false;
@@ -294,7 +294,7 @@ void sorvaneGUI::stepPreset(int direction) {
 
 // ---- File menu -------------------------------------------------------------------
 
-bool sorvaneGUI::runFileDialog(bool save, bool bank, bool inPresetFolder, char (&path)[kFolderPathField]) {
+bool sorvaneGUI::runFileDialog(bool save, bool bank, bool inPresetFolder, char (&path)[platform::kPathCapacity]) {
   if (!services.dialogs) return false;
   const PresetProduct& product = access_->product();
   char productName[64];
@@ -322,11 +322,11 @@ bool sorvaneGUI::askToReplace(const char* path) {
 
 void sorvaneGUI::fileMenuChosen(int index) {
   if (!fileMenu_ || !frame) return;
-  char path[kFolderPathField];
+  char path[platform::kPathCapacity];
   if (presetFolderExists_) {
     switch (index) {
       case 0: {
-        char relative[kFileNameField];
+        char relative[platform::kPathCapacity];
         access_->currentFileName(relative);
         if (!joinPath(access_->presetFolderPath(), relative, path, sizeof(path))) return;
         if (relative[0] == 0 || !services.files || !services.files->isRegularFile(path)) return;
@@ -376,7 +376,7 @@ void sorvaneGUI::fileMenuChosen(int index) {
 }
 
 void sorvaneGUI::openUserManual() {
-  char path[kFolderPathField];
+  char path[platform::kPathCapacity];
   joinPath(access_->manualFolderPath(), kManualFileName, path, sizeof(path));
   if (!services.files || !services.files->isRegularFile(path)) {
     showMessage(std::string("The file at \"") + path + "\" doesn't exist!", "");

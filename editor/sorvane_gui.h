@@ -130,7 +130,7 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   const FolderRecord* folderRecord(int number) const;
   const FolderRecord* folderRecordOf(const COptionMenu* menu) const;
   bool loadFromMenu(const FolderRecord& record, int entry);
-  bool runFileDialog(bool save, bool bank, bool inPresetFolder, char (&path)[kFolderPathField]);
+  bool runFileDialog(bool save, bool bank, bool inPresetFolder, char (&path)[platform::kPathCapacity]);
   bool askToReplace(const char* path);
   void showMessage(const std::string& text, const char* caption);
 

@@ -3,8 +3,8 @@
 namespace sorvane::platform {
 
 const UiServices& nativeUiServices() {
-  static const UiServices services{
-      &nativeWindowSystem(), &nativePopupMenus(), &systemClock(), &systemMessageBox(), &systemFileSystem(), &systemFileDialogs(), &systemShell()};
+  static const UiServices services{&nativeWindowSystem(), &nativePopupMenus(),  &systemClock(), &systemMessageBox(),
+                                   &systemFileSystem(),   &systemFileDialogs(), &systemShell()};
   return services;
 }
 

@@ -105,6 +105,10 @@ class NativeWindow {
   virtual void invalidate(const DrawRect& area) = 0;
   // Paints every invalid part now (through a Paint event to the client).
   virtual void update() = 0;
+  // Delivers the events the system has queued for this window, for systems
+  // that hand them over only when asked (X11: the host's idle drives it).
+  // Does nothing when called from inside one of the window's own events.
+  virtual void pumpEvents() {}
   // The mouse stays with this window while a button is held.
   virtual void captureMouse(bool capture) = 0;
   // Asks for one MouseLeave event when the pointer next leaves the window.

@@ -193,7 +193,9 @@ void AudioEffect::float2string(float value, char* text, VstInt32 maxLen) {
     vst_strncpy(text, "NaN", maxLen);
     return;
   }
-  if (value > 99999999.0f || value < -9999999.0f) {
+  // In double: as a float literal 99999999 rounds up to 1e8, which would
+  // then print as eight digits.
+  if (static_cast<double>(value) > 99999999.0 || static_cast<double>(value) < -9999999.0) {
     vst_strncpy(text, "Huge!", maxLen);
     return;
   }

@@ -7,6 +7,8 @@
 // its audio thread. Nothing here locks or allocates.
 #pragma once
 
+#include <limits>
+
 #include "plugin/shared_field.h"
 #include "plugin/vst/aeffect.h"
 
@@ -25,7 +27,12 @@ class AudioEffect {
   virtual void close() {}
   virtual void suspend() {}
   virtual void resume() {}
-  virtual void setSampleRate(float rate) { sampleRate = rate; }
+  // A rate that is not finite or not positive would make every coefficient,
+  // and so every output sample, NaN for good: it is ignored, and the last
+  // good rate stays.
+  virtual void setSampleRate(float rate) {
+    if (rate > 0.0f && rate <= std::numeric_limits<float>::max()) sampleRate = rate;
+  }
   virtual void setBlockSize(VstInt32 size) { blockSize = size; }
 
   virtual void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames);

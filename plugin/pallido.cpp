@@ -5,23 +5,34 @@
 
 namespace pallido {
 
+using sorvane::effectControl;
 using sorvane::ParameterRole;
+namespace band = sorvane::dsp::pallido;
 
-// Band indices follow the chain: 0 high cut, 1 high shelf, 2 high mid,
-// 3 low mid, 4 low shelf, 5 low cut.
+using Knobs = sorvane::KnobsOf<Product::Bands>;
+
 const sorvane::ParameterInfo Product::kParameters[kParameterCount] = {
-    {"On / Off", ParameterRole::OnOff, -1, 0},      {"High Cut Freq", ParameterRole::Band, 0, 0},
-    {"High Shelf Freq", ParameterRole::Band, 1, 0}, {"High Shelf Peak", ParameterRole::Band, 1, 1},
-    {"High Shelf Gain", ParameterRole::Band, 1, 2}, {"High Mid Freq", ParameterRole::Band, 2, 0},
-    {"High Mid Q", ParameterRole::Band, 2, 1},      {"High Mid Gain", ParameterRole::Band, 2, 2},
-    {"Low Mid Freq", ParameterRole::Band, 3, 0},    {"Low Mid Q", ParameterRole::Band, 3, 1},
-    {"Low Mid Gain", ParameterRole::Band, 3, 2},    {"Low Shelf Freq", ParameterRole::Band, 4, 0},
-    {"Low Shelf Peak", ParameterRole::Band, 4, 1},  {"Low Shelf Gain", ParameterRole::Band, 4, 2},
-    {"Low Cut Freq", ParameterRole::Band, 5, 0},    {"Phase", ParameterRole::Phase, -1, 0},
-    {"Output", ParameterRole::Output, -1, 0},
+    effectControl("On / Off", ParameterRole::OnOff),
+    Knobs::knob<band::HighCut>("High Cut Freq", band::HighCut::kFrequency),
+    Knobs::knob<band::HighShelf>("High Shelf Freq", band::HighShelf::kFrequency),
+    Knobs::knob<band::HighShelf>("High Shelf Peak", band::HighShelf::kPeak),
+    Knobs::knob<band::HighShelf>("High Shelf Gain", band::HighShelf::kGain),
+    Knobs::knob<band::HighMid>("High Mid Freq", band::HighMid::kFrequency),
+    Knobs::knob<band::HighMid>("High Mid Q", band::HighMid::kQ),
+    Knobs::knob<band::HighMid>("High Mid Gain", band::HighMid::kGain),
+    Knobs::knob<band::LowMid>("Low Mid Freq", band::LowMid::kFrequency),
+    Knobs::knob<band::LowMid>("Low Mid Q", band::LowMid::kQ),
+    Knobs::knob<band::LowMid>("Low Mid Gain", band::LowMid::kGain),
+    Knobs::knob<band::LowShelf>("Low Shelf Freq", band::LowShelf::kFrequency),
+    Knobs::knob<band::LowShelf>("Low Shelf Peak", band::LowShelf::kPeak),
+    Knobs::knob<band::LowShelf>("Low Shelf Gain", band::LowShelf::kGain),
+    Knobs::knob<band::LowCut>("Low Cut Freq", band::LowCut::kFrequency),
+    effectControl("Phase", ParameterRole::Phase),
+    effectControl("Output", ParameterRole::Output),
 };
 
-void Product::buildFolderPaths(char (&manual)[260], char (&preset)[260]) {
+void Product::buildFolderPaths(char (&manual)[sorvane::platform::kPathCapacity],
+                               char (&preset)[sorvane::platform::kPathCapacity]) {
   sorvane::buildFolderPaths(kPresetProduct, manual, preset);
 }
 

@@ -17,7 +17,6 @@ namespace pallido {
 struct Product {
   static constexpr int kParameterCount = 17;
   static constexpr int kValueSlots = 18;
-  static constexpr int kBandCount = 6;
   static constexpr int kOnOffIndex = 0;
   static constexpr int kPhaseIndex = 15;
   static constexpr int kOutputIndex = 16;
@@ -30,7 +29,8 @@ struct Product {
                  sorvane::dsp::pallido::LowMid, sorvane::dsp::pallido::LowShelf, sorvane::dsp::pallido::LowCut>;
   static const sorvane::ParameterInfo kParameters[kParameterCount];
   static const sorvane::PresetProduct& presets() { return kPresetProduct; }
-  static void buildFolderPaths(char (&manual)[260], char (&preset)[260]);
+  static void buildFolderPaths(char (&manual)[sorvane::platform::kPathCapacity],
+                               char (&preset)[sorvane::platform::kPathCapacity]);
 };
 
 using Effect = sorvane::Sorvane<Product>;

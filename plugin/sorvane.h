@@ -34,50 +34,6 @@ namespace sorvane {
 // are held to it, so no stored value can make the output non-finite.
 float outputGainFor(float value);
 
-// Text of float2string for a parameter value, shared by both products.
-constexpr int kPathField = 260;
-
-// A field of the program store that both threads touch, read or written
-// whole. Relaxed atomic accesses compile to the plain moves of an ordinary
-// field, but make the intended race defined behaviour.
-template <class T>
-T sharedLoad(const T& field) {
-  return std::atomic_ref<T>(const_cast<T&>(field)).load(std::memory_order_relaxed);
-}
-template <class T>
-void sharedStore(T& field, T value) {
-  std::atomic_ref<T>(field).store(value, std::memory_order_relaxed);
-}
-
-// Byte copies of the store's records in which the shared fields (the side
-// selector, the values) are stored whole, the rest by plain copies.
-template <int Slots>
-void storeShared(PresetRecord<Slots>& to, const PresetRecord<Slots>& from) {
-  static_assert(sizeof(to.magic) + sizeof(to.version) + sizeof(to.name) + sizeof(to.values) == sizeof(to));
-  std::memcpy(to.magic, from.magic, sizeof(to.magic));
-  to.version = from.version;
-  std::memcpy(to.name, from.name, sizeof(to.name));
-  for (int i = 0; i < Slots; ++i) sharedStore(to.values[i], from.values[i]);
-}
-template <int Slots>
-void storeShared(ProgramSlot<Slots>& to, const ProgramSlot<Slots>& from) {
-  static_assert(sizeof(to.version) + sizeof(to.padding) + sizeof(to.activeSide) + sizeof(to.fileName) +
-                    sizeof(to.side) ==
-                sizeof(to));
-  to.version = from.version;
-  std::memcpy(to.padding, from.padding, sizeof(to.padding));
-  sharedStore(to.activeSide, from.activeSide);
-  std::memcpy(to.fileName, from.fileName, sizeof(to.fileName));
-  for (int s = 0; s < 2; ++s) storeShared(to.side[s], from.side[s]);
-}
-template <int Slots>
-void storeShared(BankImage<Slots>& to, const BankImage<Slots>& from) {
-  static_assert(sizeof(to.magic) + sizeof(to.version) + sizeof(to.program) == sizeof(to));
-  std::memcpy(to.magic, from.magic, sizeof(to.magic));
-  to.version = from.version;
-  for (int p = 0; p < kProgramCount; ++p) storeShared(to.program[p], from.program[p]);
-}
-
 // Declared here, defined only in the test tree: lets a test drive an
 // effect's bands and update state with its own reference kernel.
 template <class Product>
@@ -88,7 +44,7 @@ class Sorvane : public AudioEffectX {
  public:
   static constexpr int kParameterCount = Product::kParameterCount;
   static constexpr int kValueSlots = Product::kValueSlots;
-  static constexpr int kBandCount = Product::kBandCount;
+  static constexpr int kBandCount = static_cast<int>(std::tuple_size_v<typename Product::Bands>);
   using Bands = typename Product::Bands;
   using Bank = BankImage<kValueSlots>;
   using Slot = ProgramSlot<kValueSlots>;
@@ -178,7 +134,6 @@ class Sorvane : public AudioEffectX {
   friend struct ChainAccess<Product>;
 
   Bank bank;
-  float resumedSampleRate = 44100.0f;
   SharedField<float> paramValue[kParameterCount];
   SharedField<float> appliedValue[kParameterCount];
   SharedField<bool> processingOn{true};
@@ -189,8 +144,8 @@ class Sorvane : public AudioEffectX {
   SharedField<double> outputGain{1.0};
   Bands left;
   Bands right;
-  char manualFolderPath[kPathField] = {};
-  char presetFolderPath[kPathField] = {};
+  char manualFolderPath[platform::kPathCapacity] = {};
+  char presetFolderPath[platform::kPathCapacity] = {};
 };
 
 }  // namespace sorvane

@@ -61,8 +61,7 @@ Sorvane<Product>::Sorvane(audioMasterCallback audioMaster, EditorFactory editorF
 
 template <class Product>
 void Sorvane<Product>::resume() {
-  resumedSampleRate = getSampleRate();
-  const float rate = resumedSampleRate;
+  const float rate = getSampleRate();
   forEachBand([rate](size_t, auto& l, auto& r) {
     l.setSampleRate(rate);
     r.setSampleRate(rate);
@@ -70,12 +69,7 @@ void Sorvane<Product>::resume() {
     r.calculateCoefficients();
   });
   updateCounter = 0;
-  if (rate < 68000.0f)
-    updatePeriod = 1024;
-  else if (rate < 136000.0f)
-    updatePeriod = 2048;
-  else
-    updatePeriod = 4096;
+  updatePeriod = dsp::rateTimingFor(rate).updatePeriod;
 }
 
 template <class Product>
@@ -109,7 +103,7 @@ void Sorvane<Product>::processBlock(Sample** inputs, Sample** outputs, VstInt32 
     if (counter > period) {
       forEachBand([this](size_t band, auto& l, auto& r) {
         // Cleared before computing: a change arriving meanwhile flags the band again.
-        if (bandDirty[band].exchange(false)) dsp::BandBlockAccess::updatePair(l, r);
+        if (bandDirty[band].exchange(false)) dsp::updateBandPair(l, r);
       });
       counter = 0;
     }
@@ -131,7 +125,7 @@ template <class Sample>
 void Sorvane<Product>::processSpan(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR, VstInt32 frames,
                                    double phase, double gain) {
   if (dsp::canRunAsPairs(left, right)) {
-    const dsp::Lanes2 phase2 = dsp::Lanes2::both(phase), gain2 = dsp::Lanes2::both(gain);
+    const dsp::Lanes2 phase2(phase), gain2(gain);
     dsp::processPairs(
         left, right, frames, [inL, inR](int i) { return dsp::Lanes2::load(inL + i, inR + i); },
         [outL, outR, phase2, gain2](int i, dsp::Lanes2 sample) {

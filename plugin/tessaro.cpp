@@ -5,19 +5,29 @@
 
 namespace tessaro {
 
+using sorvane::effectControl;
 using sorvane::ParameterRole;
+namespace band = sorvane::dsp::tessaro;
 
-// Band indices follow the chain: 0 high cut, 1 shelves, 2 mid, 3 low cut.
+using Knobs = sorvane::KnobsOf<Product::Bands>;
+
 const sorvane::ParameterInfo Product::kParameters[kParameterCount] = {
-    {"On / Off", ParameterRole::OnOff, -1, 0}, {"HighCut Freq", ParameterRole::Band, 0, 0},
-    {"High Freq", ParameterRole::Band, 1, 0},  {"High Gain", ParameterRole::Band, 1, 1},
-    {"Mid Freq", ParameterRole::Band, 2, 0},   {"Mid Q", ParameterRole::Band, 2, 1},
-    {"Mid Gain", ParameterRole::Band, 2, 2},   {"Low Freq", ParameterRole::Band, 1, 2},
-    {"Low Gain", ParameterRole::Band, 1, 3},   {"LowCut Freq", ParameterRole::Band, 3, 0},
-    {"Phase", ParameterRole::Phase, -1, 0},    {"Output", ParameterRole::Output, -1, 0},
+    effectControl("On / Off", ParameterRole::OnOff),
+    Knobs::knob<band::HighCut>("HighCut Freq", band::HighCut::kFrequency),
+    Knobs::knob<band::HighLow>("High Freq", band::HighLow::kHighFrequency),
+    Knobs::knob<band::HighLow>("High Gain", band::HighLow::kHighGain),
+    Knobs::knob<band::Mid>("Mid Freq", band::Mid::kFrequency),
+    Knobs::knob<band::Mid>("Mid Q", band::Mid::kQ),
+    Knobs::knob<band::Mid>("Mid Gain", band::Mid::kGain),
+    Knobs::knob<band::HighLow>("Low Freq", band::HighLow::kLowFrequency),
+    Knobs::knob<band::HighLow>("Low Gain", band::HighLow::kLowGain),
+    Knobs::knob<band::LowCut>("LowCut Freq", band::LowCut::kFrequency),
+    effectControl("Phase", ParameterRole::Phase),
+    effectControl("Output", ParameterRole::Output),
 };
 
-void Product::buildFolderPaths(char (&manual)[260], char (&preset)[260]) {
+void Product::buildFolderPaths(char (&manual)[sorvane::platform::kPathCapacity],
+                               char (&preset)[sorvane::platform::kPathCapacity]) {
   sorvane::buildFolderPaths(kPresetProduct, manual, preset);
 }
 

@@ -16,7 +16,6 @@ namespace tessaro {
 struct Product {
   static constexpr int kParameterCount = 12;
   static constexpr int kValueSlots = 12;
-  static constexpr int kBandCount = 4;  // high cut, shelves, mid, low cut
   static constexpr int kOnOffIndex = 0;
   static constexpr int kPhaseIndex = 10;
   static constexpr int kOutputIndex = 11;
@@ -28,7 +27,8 @@ struct Product {
                            sorvane::dsp::tessaro::LowCut>;
   static const sorvane::ParameterInfo kParameters[kParameterCount];
   static const sorvane::PresetProduct& presets() { return kPresetProduct; }
-  static void buildFolderPaths(char (&manual)[260], char (&preset)[260]);
+  static void buildFolderPaths(char (&manual)[sorvane::platform::kPathCapacity],
+                               char (&preset)[sorvane::platform::kPathCapacity]);
 };
 
 using Effect = sorvane::Sorvane<Product>;

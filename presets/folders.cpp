@@ -33,8 +33,8 @@ bool joinPath(const char* folder, const char* relative, char* out, size_t outSiz
   return folderLength + 1 + relativeLength < outSize;
 }
 
-void buildFolderPaths(const PresetProduct& product, char (&manualFolder)[kFolderPathField],
-                      char (&presetFolder)[kFolderPathField]) {
+void buildFolderPaths(const PresetProduct& product, char (&manualFolder)[platform::kPathCapacity],
+                      char (&presetFolder)[platform::kPathCapacity]) {
   std::memset(manualFolder, 0, sizeof(manualFolder));
   std::memset(presetFolder, 0, sizeof(presetFolder));
   char documents[platform::kPathCapacity] = {};

@@ -4,18 +4,17 @@
 
 #include <cstddef>
 
+#include "platform/documents.h"
 #include "presets/product_presets.h"
 
 namespace sorvane {
-
-constexpr int kFolderPathField = 260;  // bytes, NUL included
 
 // Clears both fields, then fills them with documents folder + separator +
 // the relative manual folder and preset folder, written with the platform's
 // separator. If the documents folder cannot be found the paths start with
 // the separator, as the folder rules have it.
-void buildFolderPaths(const PresetProduct& product, char (&manualFolder)[kFolderPathField],
-                      char (&presetFolder)[kFolderPathField]);
+void buildFolderPaths(const PresetProduct& product, char (&manualFolder)[platform::kPathCapacity],
+                      char (&presetFolder)[platform::kPathCapacity]);
 
 // Copies a backslash-written relative name (as the product tables and stored
 // program slots carry them) into out with the platform's separator; either

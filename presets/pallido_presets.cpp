@@ -42,7 +42,7 @@ constexpr sorvane::FactoryProgram kFactory[sorvane::kProgramCount] = {
 }  // namespace
 
 const sorvane::PresetProduct kPresetProduct = {
-    "BPLDO", "PPLDO", "pldp", "pldb", "Sorvane\\Presets\\Pallido", 17, 18, kFactory,
+    "BPLDO", "PPLDO", "pldp", "pldb", "Sorvane\\Presets\\Pallido", 17, kFactory,
 };
 
 }  // namespace pallido

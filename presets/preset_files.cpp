@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/files.h"
+
 namespace sorvane {
 namespace {
 
@@ -100,15 +102,10 @@ bool writeAndClose(std::FILE* file, const void* data, size_t size) {
   return written && flushed && closed;
 }
 
-bool writeInPlace(const char* path, const void* data, size_t size) {
-  std::FILE* file = std::fopen(path, "wb");
-  return file && writeAndClose(file, data, size);
-}
-
 }  // namespace
 
 bool usablePath(const char* path) {
-  return path != nullptr && path[0] != 0 && boundedLength(path, kFileNameField) < kFileNameField;
+  return path != nullptr && path[0] != 0 && boundedLength(path, platform::kPathCapacity) < platform::kPathCapacity;
 }
 
 ReadResult readStart(const char* path, void* buffer, size_t capacity, size_t& bytesRead) {
@@ -135,22 +132,16 @@ bool writeWhole(const char* path, const void* data, size_t size) {
     std::fclose(writable);
   }
 
-  // The new content goes to a neighbour first and replaces the file only when
-  // complete, so a full disk never leaves half a preset behind.
+  // The new content goes to a neighbour first and replaces the file in one
+  // step only when complete, so a full disk or a failed write never leaves
+  // half a preset, or none, behind. Without a neighbour nothing is written:
+  // writing in place would cut the old file before the new one is safe.
   const std::string temporary = std::string(path) + ".saving";
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) return writeInPlace(path, data, size);  // e.g. a folder that takes no new files
-  if (!writeAndClose(file, data, size)) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  if (std::rename(temporary.c_str(), path) == 0) return true;
-  // Some systems do not rename over an existing file (checked writable above).
-  if (std::remove(path) == 0 && std::rename(temporary.c_str(), path) == 0) return true;
-  // The content is still in memory: write it directly.
-  const bool written = writeInPlace(path, data, size);
+  if (!file) return false;
+  if (writeAndClose(file, data, size) && platform::replaceFile(temporary.c_str(), path)) return true;
   std::remove(temporary.c_str());
-  return written;
+  return false;
 }
 
 }  // namespace files

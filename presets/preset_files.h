@@ -15,6 +15,7 @@
 #include "platform/message_box.h"
 #include "presets/folders.h"
 #include "presets/product_presets.h"
+#include "presets/program_store.h"
 #include "presets/records.h"
 
 namespace sorvane {
@@ -105,8 +106,9 @@ void loadFailureText(const PresetProduct& product, LoadFailure failure, char* ou
 
 namespace files {
 
-// Paths live in 260-byte buffers everywhere in the products; a longer one
-// cannot have come from them and is refused like a file that does not open.
+// Paths live in buffers of platform::kPathCapacity everywhere in the
+// products; a longer one cannot have come from them and is refused like a
+// file that does not open.
 bool usablePath(const char* path);
 
 enum class ReadResult { Unreadable, Read };
@@ -115,8 +117,8 @@ enum class ReadResult { Unreadable, Read };
 ReadResult readStart(const char* path, void* buffer, size_t capacity, size_t& bytesRead);
 
 // Writes the whole buffer so that path ends up either with the old content
-// or with the new one, never half of it. False when nothing could be
-// written; an existing file that may not be written stays untouched.
+// or with the new one, never half of it and never without a file. False
+// when the new content is not in place; the old file is then untouched.
 bool writeWhole(const char* path, const void* data, size_t size);
 
 }  // namespace files
@@ -158,7 +160,7 @@ class PresetFiles {
       effect.setProgramName(name);
       for (int i = 0; i < kParameterCount; ++i)
         effect.setParameterAutomated(i, EndianSwap::fileValue(record.values[i]));
-      sorvane::presetRelativeName(product, path, currentFileName(), kFileNameField);
+      sorvane::presetRelativeName(product, path, currentFileName(), platform::kPathCapacity);
     }
     listener->presetLoadFinished(loaded);
     return loaded;
@@ -184,7 +186,7 @@ class PresetFiles {
     Record& live = currentRecord();
     std::memset(live.name, 0, sizeof(live.name));
     std::memcpy(live.name, name, std::strlen(name));
-    sorvane::presetRelativeName(product, path, currentFileName(), kFileNameField);
+    sorvane::presetRelativeName(product, path, currentFileName(), platform::kPathCapacity);
     listener->presetSaved(path);
     return true;
   }
@@ -217,11 +219,14 @@ class PresetFiles {
         target.version = kRecordVersion;
         std::memset(target.name, 0, sizeof(target.name));
         std::memcpy(target.name, source->name, boundedLength(source->name, kProgramNameMax));
-        for (int i = 0; i < kParameterCount; ++i) target.values[i] = EndianSwap::fileValue(source->values[i]);
+        // Automation on the audio thread writes the live record's values
+        // meanwhile: whole values, as it does.
+        for (int i = 0; i < kParameterCount; ++i)
+          sharedStore(target.values[i], EndianSwap::fileValue(source->values[i]));
       }
       const Record& current = store.program[currentProgram()].side[side];
       float values[kParameterCount];
-      std::memcpy(values, current.values, sizeof(values));
+      for (int i = 0; i < kParameterCount; ++i) values[i] = sharedLoad(current.values[i]);
       for (int i = 0; i < kParameterCount; ++i) effect.setParameterAutomated(i, values[i]);
     }
     listener->bankLoadFinished(loaded);
@@ -246,7 +251,7 @@ class PresetFiles {
       std::memcpy(record.magic, product.presetMagic, sizeof(record.magic));
       record.version = EndianSwap::fileVersion();
       std::memcpy(record.name, source.name, boundedLength(source.name, kProgramNameMax));
-      for (int i = 0; i < kParameterCount; ++i) record.values[i] = EndianSwap::fileValue(source.values[i]);
+      for (int i = 0; i < kParameterCount; ++i) record.values[i] = EndianSwap::fileValue(sharedLoad(source.values[i]));
       // Both sides carry the program, so the bank reads the same whichever
       // side is current when it is loaded.
       image.program[p].side[0] = record;
@@ -258,10 +263,10 @@ class PresetFiles {
   // True when the current parameters differ from the current side's preset
   // file; false also when that file is missing or unreadable.
   bool isPresetModified() {
-    char path[kFileNameField];
+    char path[platform::kPathCapacity];
     const char* stored = currentFileName();
-    char relative[kFileNameField] = {};
-    std::memcpy(relative, stored, boundedLength(stored, kFileNameField - 1));
+    char relative[platform::kPathCapacity] = {};
+    std::memcpy(relative, stored, boundedLength(stored, platform::kPathCapacity - 1));
     if (!joinPath(presetFolderPath, relative, path, sizeof(path))) return false;
     if (!listener->presetFileExists(path)) return false;
 
@@ -278,7 +283,7 @@ class PresetFiles {
   }
 
   // The part of path behind the preset folder, as stored in a program slot.
-  void presetRelativeName(const char* path, char (&out)[kFileNameField]) const {
+  void presetRelativeName(const char* path, char (&out)[platform::kPathCapacity]) const {
     sorvane::presetRelativeName(product, path, out, sizeof(out));
   }
 
@@ -319,7 +324,7 @@ class PresetFiles {
   platform::MessageBoxService& messages;
   PresetFileListener noListener;
   PresetFileListener* listener;
-  char presetFolderPath[kFolderPathField];
+  char presetFolderPath[platform::kPathCapacity];
   Bank scratchBank;
 };
 

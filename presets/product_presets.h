@@ -22,7 +22,6 @@ struct PresetProduct {
   const char* bankExtension;
   const char* presetFolder;  // below the documents folder, backslash-separated
   int parameterCount;
-  int valueSlots;
   const FactoryProgram* factoryPrograms;  // kProgramCount rows
 };
 

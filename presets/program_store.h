@@ -1,7 +1,9 @@
 // Operations on the program store image that do not depend on the effect:
-// filling it with the factory programs and making a restored image safe.
+// filling it with the factory programs, making a restored image safe, and
+// reaching the fields that both of the host's threads touch.
 #pragma once
 
+#include <atomic>
 #include <cstring>
 
 #include "presets/product_presets.h"
@@ -26,7 +28,7 @@ void fillFactoryBank(BankImage<Slots>& bank, const PresetProduct& product) {
       PresetRecord<Slots>& record = slot.side[s];
       writeRecordHeader(record, product);
       std::strncpy(record.name, row.name, kProgramNameMax);
-      std::strncpy(slot.fileName[s], row.fileName, kFileNameField - 1);
+      std::strncpy(slot.fileName[s], row.fileName, platform::kPathCapacity - 1);
       for (int i = 0; i < product.parameterCount; ++i) record.values[i] = static_cast<float>(row.values[i]);
     }
     slot.version = kRecordVersion;
@@ -59,6 +61,47 @@ void repairSlot(ProgramSlot<Slots>& slot) {
 template <int Slots>
 void repairBank(BankImage<Slots>& bank) {
   for (auto& slot : bank.program) repairSlot(slot);
+}
+
+// A field of the program store that both threads touch, read or written
+// whole. Relaxed atomic accesses compile to the plain moves of an ordinary
+// field, but make the intended race defined behaviour.
+template <class T>
+T sharedLoad(const T& field) {
+  return std::atomic_ref<T>(const_cast<T&>(field)).load(std::memory_order_relaxed);
+}
+template <class T>
+void sharedStore(T& field, T value) {
+  std::atomic_ref<T>(field).store(value, std::memory_order_relaxed);
+}
+
+// Byte copies of the store's records in which the shared fields (the side
+// selector, the values) are stored whole, the rest by plain copies.
+template <int Slots>
+void storeShared(PresetRecord<Slots>& to, const PresetRecord<Slots>& from) {
+  static_assert(sizeof(to.magic) + sizeof(to.version) + sizeof(to.name) + sizeof(to.values) == sizeof(to));
+  std::memcpy(to.magic, from.magic, sizeof(to.magic));
+  to.version = from.version;
+  std::memcpy(to.name, from.name, sizeof(to.name));
+  for (int i = 0; i < Slots; ++i) sharedStore(to.values[i], from.values[i]);
+}
+template <int Slots>
+void storeShared(ProgramSlot<Slots>& to, const ProgramSlot<Slots>& from) {
+  static_assert(sizeof(to.version) + sizeof(to.padding) + sizeof(to.activeSide) + sizeof(to.fileName) +
+                    sizeof(to.side) ==
+                sizeof(to));
+  to.version = from.version;
+  std::memcpy(to.padding, from.padding, sizeof(to.padding));
+  sharedStore(to.activeSide, from.activeSide);
+  std::memcpy(to.fileName, from.fileName, sizeof(to.fileName));
+  for (int s = 0; s < 2; ++s) storeShared(to.side[s], from.side[s]);
+}
+template <int Slots>
+void storeShared(BankImage<Slots>& to, const BankImage<Slots>& from) {
+  static_assert(sizeof(to.magic) + sizeof(to.version) + sizeof(to.program) == sizeof(to));
+  std::memcpy(to.magic, from.magic, sizeof(to.magic));
+  to.version = from.version;
+  for (int p = 0; p < kProgramCount; ++p) storeShared(to.program[p], from.program[p]);
 }
 
 }  // namespace sorvane

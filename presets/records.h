@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/documents.h"  // kPathCapacity: every path field of the products
+
 namespace sorvane {
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the program store is used as a little-endian byte image");
@@ -13,7 +15,6 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the program store is u
 constexpr int kProgramCount = 12;
 constexpr int kProgramNameField = 28;  // bytes, NUL included
 constexpr int kProgramNameMax = 24;    // characters the plug-in writes
-constexpr int kFileNameField = 260;    // bytes, NUL included
 constexpr uint16_t kRecordVersion = 1;
 
 // One complete parameter set: what a preset file holds.
@@ -30,8 +31,8 @@ template <int ValueSlots>
 struct ProgramSlot {
   uint16_t version;
   uint8_t padding[2];
-  uint32_t activeSide;               // 0 = A live, 1 = B live
-  char fileName[2][kFileNameField];  // per side, relative to the preset folder
+  uint32_t activeSide;                        // 0 = A live, 1 = B live
+  char fileName[2][platform::kPathCapacity];  // per side, relative to the preset folder
   PresetRecord<ValueSlots> side[2];
 
   PresetRecord<ValueSlots>& live() { return side[activeSide != 0 ? 1 : 0]; }

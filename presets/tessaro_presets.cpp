@@ -24,7 +24,7 @@ constexpr sorvane::FactoryProgram kFactory[sorvane::kProgramCount] = {
 }  // namespace
 
 const sorvane::PresetProduct kPresetProduct = {
-    "BTSQR", "PTSQR", "tsqp", "tsqb", "Sorvane\\Presets\\Tessaro", 12, 12, kFactory,
+    "BTSQR", "PTSQR", "tsqp", "tsqb", "Sorvane\\Presets\\Tessaro", 12, kFactory,
 };
 
 }  // namespace tessaro

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those that are missing.
-#   --native   Linux build, tests, peer plug-ins for the host tool, fuzzing
+#   --native   Linux build, tests, formatting check, peer plug-ins for the
+#              host tool, fuzzing
 #   --windows  the mingw-w64 cross build and Wine to run its tests
 #   --all      both (the default)
 # Quick when everything is present: one dpkg query, no network.
 set -euo pipefail
 
 native_packages=(
-  # build and unit tests
-  cmake make g++ pkg-config libgtest-dev libbenchmark-dev
+  # build, unit tests and the formatting check
+  cmake make g++ pkg-config libgtest-dev libbenchmark-dev clang-format
   # libraries of the products and tools
   libpng-dev zlib1g-dev libsndfile1-dev libfreetype-dev
   # artwork generator

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the native suite (preset linux), then the
+# Builds and runs every test: first the formatting check of every C++ file
+# (scripts/check-format.sh), then the native suite (preset linux), then the
 # 64-bit Windows build's suite under Wine (preset mingw), then the hardening
 # checks (scripts/harden.sh: sanitizers, thread stress, fuzzing, validate;
 # SORVANE_HARDEN=0 leaves them out). Installs missing Debian packages first.
@@ -62,6 +63,14 @@ bash scripts/install-deps.sh --all || {
   exit 1
 }
 
+step "format: every C++ file against .clang-format"
+if bash scripts/check-format.sh; then
+  summary[format]="every file is formatted"
+else
+  summary[format]="unformatted files (listed above)"
+  status=1
+fi
+
 if build_preset linux; then
   step "linux: ctest"
   run_ctest linux
@@ -93,6 +102,7 @@ else
 fi
 
 step "done"
+echo "test: format: ${summary[format]}"
 echo "test: linux: ${summary[linux]}"
 echo "test: mingw: ${summary[mingw]}"
 echo "test: harden: ${summary[harden]}"

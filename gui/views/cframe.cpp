@@ -34,8 +34,14 @@ std::int32_t CFrame::getKnobMode() const { return editor_ ? editor_->getKnobMode
 
 void CFrame::idle() {
   if (!isWindowOpen()) return;
-  invalidateDirtyViews();
-  updateWindow();
+  // The pending events may close the editor: the frame stays whole until done.
+  remember();
+  window_->pumpEvents();
+  if (isWindowOpen()) {
+    invalidateDirtyViews();
+    updateWindow();
+  }
+  forget();
 }
 
 void CFrame::updateWindow() {

@@ -51,7 +51,8 @@ class CFrame : public CViewContainer, public platform::WindowClient {
   CView* getMouseOverView() const { return mouseOverView_; }
 
   std::int32_t getKnobMode() const;
-  // Redraws what controls have marked dirty, then paints.
+  // Delivers the window's queued events, redraws what controls have marked
+  // dirty, then paints.
   void idle();
   void doIdleStuff() override;
   // A user gesture on the control with this tag starts or ends.

@@ -44,33 +44,37 @@ bool CViewContainer::addView(CView* view) {
 }
 
 bool CViewContainer::removeView(CView* view, bool withForget) {
-  auto it = std::find(children_.begin(), children_.end(), view);
-  if (it == children_.end()) return false;
+  if (!isChild(view)) return false;
+  // Ending a gesture the view is in runs its handlers, which may remove it
+  // themselves: it stays alive, and is taken out only if still here.
+  view->remember();
   view->invalid();
   if (parentFrame && attachedFlag) parentFrame->onViewRemoved(view);
+  if (auto it = std::find(children_.begin(), children_.end(), view); it != children_.end()) {
+    children_.erase(it);
+    detach(view, withForget);
+  }
+  view->forget();
+  return true;
+}
+
+bool CViewContainer::removeAll(bool withForget) {
+  while (!children_.empty()) {
+    CView* view = children_.back();
+    children_.pop_back();
+    if (parentFrame && attachedFlag) parentFrame->onViewRemoved(view);
+    detach(view, withForget);
+  }
+  return true;
+}
+
+void CViewContainer::detach(CView* view, bool withForget) {
   if (mouseDownView_ == view) mouseDownView_ = nullptr;
-  children_.erase(std::find(children_.begin(), children_.end(), view));
   if (view->isAttached()) view->removed(this);
   view->parentView = nullptr;
   view->parentFrame = nullptr;
   view->forget();
   if (withForget) view->forget();
-  return true;
-}
-
-bool CViewContainer::removeAll(bool withForget) {
-  mouseDownView_ = nullptr;
-  while (!children_.empty()) {
-    CView* view = children_.back();
-    children_.pop_back();
-    if (parentFrame && attachedFlag) parentFrame->onViewRemoved(view);
-    if (view->isAttached()) view->removed(this);
-    view->parentView = nullptr;
-    view->parentFrame = nullptr;
-    view->forget();
-    if (withForget) view->forget();
-  }
-  return true;
 }
 
 void CViewContainer::setBackgroundColor(const CColor& color) {

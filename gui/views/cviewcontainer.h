@@ -68,6 +68,9 @@ class CViewContainer : public CView {
   void drawBackgroundRect(CDrawContext* context, const CRect& updateRect);
   // Attaches view as this container's child (frame and parent set).
   void attachChild(CView* view);
+  // Unlinks a view already taken out of the list and releases the
+  // container's reference (and the creator's with withForget).
+  void detach(CView* view, bool withForget);
 
   std::vector<CView*> children_;
   CColor backgroundColor_ = kBlackCColor;

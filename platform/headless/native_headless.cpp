@@ -1,7 +1,6 @@
 // Where the build has no window system of its own, the editor's window is a
-// headless one, pop-up menus choose nothing and no host window can be made.
+// headless one and pop-up menus choose nothing.
 #include "platform/headless/headless_window.h"
-#include "platform/host_window.h"
 #include "platform/popup_menu.h"
 
 namespace sorvane::platform {
@@ -20,7 +19,5 @@ PopupMenuService& nativePopupMenus() {
   static NoPopupMenus menus;
   return menus;
 }
-
-std::unique_ptr<HostWindow> createHostWindow(const char*, int, int) { return nullptr; }
 
 }  // namespace sorvane::platform

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -51,119 +52,27 @@ double run(CommonBase& band, double input) {
   return input;
 }
 
-// (1 - z^-1)^i (1 + z^-1)^(N-i), expanded by repeated multiplication.
-std::vector<double> expandBilinearFactor(int i, int N) {
-  std::vector<double> poly{1.0};
-  for (int f = 0; f < N; ++f) {
-    const double sign = f < i ? -1.0 : 1.0;
-    std::vector<double> next(poly.size() + 1, 0.0);
-    for (size_t k = 0; k < poly.size(); ++k) {
-      next[k] += poly[k];
-      next[k + 1] += sign * poly[k];
-    }
-    poly = next;
-  }
-  return poly;
-}
-
-TEST(Factorial, gives_n_factorial_as_a_double_with_zero_factorial_one) {
-  EXPECT_EQ(factorial(0), 1.0);
-  EXPECT_EQ(factorial(1), 1.0);
-  EXPECT_EQ(factorial(4), 24.0);
-  EXPECT_EQ(factorial(10), 3628800.0);
-  EXPECT_EQ(factorial(20), 2432902008176640000.0);
-}
-
-TEST(BilinearCoefficient, maps_a_constant_and_s_at_first_order_as_documented) {
-  const double one[] = {1.0, 0.0};
-  const double s[] = {0.0, 1.0};
-  for (double fs : {44100.0, 96000.0}) {
-    EXPECT_EQ(bilinearCoefficient(one, 1, 0, fs), 1.0);
-    EXPECT_EQ(bilinearCoefficient(one, 1, 1, fs), 1.0);
-    EXPECT_EQ(bilinearCoefficient(s, 1, 0, fs), 2.0 * fs);
-    EXPECT_EQ(bilinearCoefficient(s, 1, 1, fs), -2.0 * fs);
-  }
-}
-
-TEST(BilinearCoefficient, agrees_with_polynomial_expansion_for_arbitrary_polynomials_of_orders_one_to_four) {
-  const double fs = 48000.0;
-  const double K = 2.0 * fs;
-  unsigned seed = 7;
-  for (int N = 1; N <= 4; ++N) {
-    for (int trial = 0; trial < 5; ++trial) {
-      // Coefficients scaled like a real circuit's: p_i ~ K^-i.
-      std::vector<double> poly(N + 1);
-      const std::vector<double> random = noise(N + 1, seed++);
-      for (int i = 0; i <= N; ++i) poly[i] = (random[i] + 0.7) * std::pow(K, -i) * (i + 1);
-      std::vector<double> expected(N + 1, 0.0);
-      for (int i = 0; i <= N; ++i) {
-        const std::vector<double> factor = expandBilinearFactor(i, N);
-        for (int k = 0; k <= N; ++k) expected[k] += poly[i] * std::pow(K, i) * factor[k];
-      }
-      for (int k = 0; k <= N; ++k)
-        EXPECT_NEAR(bilinearCoefficient(poly.data(), N, k, fs), expected[k], 1e-12 * (N + 1))
-            << "order " << N << " trial " << trial << " k " << k;
-    }
-  }
-}
-
-TEST(BilinearCoefficient, matches_the_analog_response_at_the_warped_frequency) {
-  // H(z) at e^jw equals H(s) at s = jK tan(w/2): the transform's defining property.
-  const float fs = 44100.0f;
-  AnalogTransferFunction<3> analog;
-  analog.numerator = {1.0, 0.0, 0.0, 0.0};
-  analog.denominator = {1.0, 2.0 / 6283.0, 2.0 / (6283.0 * 6283.0), 1.0 / (6283.0 * 6283.0 * 6283.0)};
-  const CoefficientSet<3> set = bilinearTransform(analog, fs);
-  for (double f : {20.0, 1000.0, 5000.0, 15000.0}) {
-    const double warped = 2.0 * fs * std::tan(std::numbers::pi * f / fs) / (2.0 * std::numbers::pi);
-    const std::complex<double> expected = response::analogResponse(analog, warped);
-    const std::complex<double> actual = response::digitalResponse(set, f, fs);
-    EXPECT_NEAR(std::abs(actual - expected), 0.0, 1e-9) << "at " << f << " Hz";
-  }
-}
-
-TEST(BilinearCoefficient, treats_a_higher_order_than_the_degree_as_extra_zeros_at_nyquist) {
-  // A constant transformed at order 2 is (1 + z^-1)^2.
-  const double one[] = {1.0, 0.0, 0.0};
-  EXPECT_EQ(bilinearCoefficient(one, 2, 0, 44100.0), 1.0);
-  EXPECT_EQ(bilinearCoefficient(one, 2, 1, 44100.0), 2.0);
-  EXPECT_EQ(bilinearCoefficient(one, 2, 2, 44100.0), 1.0);
-}
-
-TEST(BilinearCoefficient, returns_zero_for_a_negative_order_or_an_index_outside_it) {
-  const double poly[] = {1.0, 1.0};
-  EXPECT_EQ(bilinearCoefficient(poly, -1, 0, 44100.0), 0.0);
-  EXPECT_EQ(bilinearCoefficient(poly, 1, 2, 44100.0), 0.0);
-  EXPECT_EQ(bilinearCoefficient(poly, 1, -1, 44100.0), 0.0);
-}
-
-TEST(RateClass, switches_at_46000_68100_and_92100_hz_with_nan_in_the_top_class) {
-  const auto below = [](float r) { return std::nextafter(r, 0.0f); };
-  EXPECT_EQ(rateClassOf(0.0f), RateClass::S1);
-  EXPECT_EQ(rateClassOf(44100.0f), RateClass::S1);
-  EXPECT_EQ(rateClassOf(below(46000.0f)), RateClass::S1);
-  EXPECT_EQ(rateClassOf(46000.0f), RateClass::S2);
-  EXPECT_EQ(rateClassOf(48000.0f), RateClass::S2);
-  EXPECT_EQ(rateClassOf(below(68100.0f)), RateClass::S2);
-  EXPECT_EQ(rateClassOf(68100.0f), RateClass::S3);
-  EXPECT_EQ(rateClassOf(88200.0f), RateClass::S3);
-  EXPECT_EQ(rateClassOf(below(92100.0f)), RateClass::S3);
-  EXPECT_EQ(rateClassOf(92100.0f), RateClass::S4);
-  EXPECT_EQ(rateClassOf(192000.0f), RateClass::S4);
-  EXPECT_EQ(rateClassOf(std::numeric_limits<float>::quiet_NaN()), RateClass::S4);
-}
-
-TEST(CrossfadeLength, is_512_below_68000_hz_1024_below_136000_and_2048_otherwise) {
-  ScriptedBand band;
-  const std::pair<float, int> cases[] = {
-      {44100.0f, 512},   {67999.0f, 512},   {std::nextafter(68000.0f, 0.0f), 512},
-      {68000.0f, 1024},  {96000.0f, 1024},  {std::nextafter(136000.0f, 0.0f), 1024},
-      {136000.0f, 2048}, {192000.0f, 2048}, {std::numeric_limits<float>::quiet_NaN(), 2048},
+TEST(RateTiming, one_table_gives_crossfade_length_and_update_period_switching_at_68000_and_136000_hz) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const struct {
+    float rate;
+    int crossfade;
+    int period;
+  } cases[] = {
+      {44100.0f, 512, 1024},   {67999.0f, 512, 1024},   {std::nextafter(68000.0f, 0.0f), 512, 1024},
+      {68000.0f, 1024, 2048},  {96000.0f, 1024, 2048},  {std::nextafter(136000.0f, 0.0f), 1024, 2048},
+      {136000.0f, 2048, 4096}, {192000.0f, 2048, 4096}, {std::numeric_limits<float>::infinity(), 2048, 4096},
+      {nan, 2048, 4096},
   };
-  for (const auto& [rate, length] : cases) {
-    band.setSampleRate(rate);
-    EXPECT_EQ(band.crossfadeLength(), length) << "at " << rate << " Hz";
+  ScriptedBand band;
+  for (const auto& c : cases) {
+    EXPECT_EQ(rateTimingFor(c.rate).updatePeriod, c.period) << "at " << c.rate << " Hz";
+    band.setSampleRate(c.rate);
+    EXPECT_EQ(band.crossfadeLength(), c.crossfade) << "at " << c.rate << " Hz";
   }
+  // The crossfade position is taken as a product with 1 / length, which is
+  // the exact quotient only for powers of two.
+  for (const RateTiming& timing : kRateTimings) EXPECT_EQ(std::popcount(unsigned(timing.crossfadeLength)), 1);
 }
 
 TEST(Band, starts_invalid_at_44100_hz_with_its_defaults_output_gain_one_and_crossfade_512) {
@@ -282,6 +191,25 @@ TEST(Band, crossfade_weights_move_linearly_and_sum_to_one) {
   }
   EXPECT_EQ(run(band, 1.0), -1.0 - 1e-20);
   EXPECT_EQ(band.crossfadeCounter(), 512);
+}
+
+TEST(Band, a_longer_crossfade_that_restarts_an_ended_one_fades_between_two_copies_of_the_current_filter) {
+  // After a crossfade the previous filter stands for a copy of the current
+  // one. A rate change to a longer crossfade reopens the fade: it must run
+  // between that copy and the current filter, which sound the same.
+  ScriptedBand band;
+  ScriptedBand alone;
+  band.calculateCoefficients(gainSet(3.0));
+  alone.calculateCoefficients(gainSet(3.0));
+  const std::vector<double> input = noise(3000, 17);
+  for (int n = 0; n < 700; ++n) run(band, input[n]);
+  band.calculateCoefficients(resonantSet(1.0));
+  alone.calculateCoefficients(resonantSet(1.0));
+  for (int n = 700; n < 1400; ++n) ASSERT_EQ(run(band, input[n]), run(alone, input[n])) << "sample " << n;
+
+  band.setSampleRate(96000.0f);  // 1024 samples: the counter (512) is below again
+  EXPECT_EQ(band.crossfadeCounter(), 512);
+  for (int n = 1400; n < 3000; ++n) ASSERT_NEAR(run(band, input[n]), run(alone, input[n]), 1e-15) << "sample " << n;
 }
 
 TEST(Band, an_update_restarts_the_new_filter_from_rest) {

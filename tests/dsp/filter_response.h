@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "dsp/band.h"
+#include "dsp/bilinear.h"
 
 namespace sorvane::dsp::response {
 

@@ -76,15 +76,19 @@ struct Netlist {
   }
 };
 
-// Pot halves: Rb on the input side, Ra on the output side.
-PotentiometerHalves halves(float gain, const GainTaperTable& taper) {
-  return potentiometerHalves(gainTaper(gain, taper));
+// The 10 k pot's halves: Rb on the input side, Ra on the output side.
+struct Pot {
+  double ra, rb;
+};
+Pot halves(float gain, const GainTaperTable& taper) {
+  const PotentiometerHalves pot = potentiometerHalves(gainTaper(gain, taper), 10000.0f);
+  return {pot.first, pot.second};
 }
 
 // Input and output reach the summing node through 15 k; the pot ends reach
 // them through 620 ohm; Cx in series with each half (high) or across it
 // (low). Peak: Cy across the 620 ohm ends (high), or in the wiper (low).
-Complex shelfStage(bool high, const ShelfCapacitors& c, bool peak, PotentiometerHalves pot, Complex s) {
+Complex shelfStage(bool high, const ShelfCapacitors& c, bool peak, Pot pot, Complex s) {
   Netlist net;
   net.resistor(kInput, kSumming, 15000.0);
   net.resistor(kOutput, kSumming, 15000.0);
@@ -111,7 +115,7 @@ Complex shelfStage(bool high, const ShelfCapacitors& c, bool peak, Potentiometer
 
 // Input and output reach the summing node through 30 k; the pot spans them
 // and its wiper reaches the summing node through Rd + RQ, X and Cm.
-Complex midStage(const ResonantBranch& branch, double damping, PotentiometerHalves pot, Complex s) {
+Complex midStage(const ResonantBranch& branch, double damping, Pot pot, Complex s) {
   Netlist net;
   net.resistor(kInput, kSumming, 30000.0);
   net.resistor(kOutput, kSumming, 30000.0);
@@ -144,12 +148,12 @@ TEST(PallidoCircuit, shelf_polynomials_agree_with_the_stage_netlist_in_every_set
           const std::string context = std::to_string(v) + ", peak " + std::to_string(peak) + ", gain " +
                                       std::to_string(gain) + ", " + std::to_string(rate) + " Hz";
           const ShelfCapacitors high = *highShelfCapacitors(v, rate);
-          const PotentiometerHalves highPot = halves(gain, kHighShelfGainTaper);
+          const Pot highPot = halves(gain, kHighShelfGainTaper);
           expectCircuitAgrees(
               *highShelfCircuit(v, peak, gain, rate),
               [&](Complex s) { return shelfStage(true, high, peak, highPot, s); }, "high " + context);
           const ShelfCapacitors low = *lowShelfCapacitors(v);
-          const PotentiometerHalves lowPot = halves(gain, kLowShelfGainTaper);
+          const Pot lowPot = halves(gain, kLowShelfGainTaper);
           expectCircuitAgrees(
               *lowShelfCircuit(v, peak, gain), [&](Complex s) { return shelfStage(false, low, peak, lowPot, s); },
               "low " + context);
@@ -164,12 +168,12 @@ TEST(PallidoCircuit, mid_polynomials_agree_with_the_stage_netlist_in_every_setti
           const std::string context = std::to_string(v) + ", q " + std::to_string(q) + ", gain " +
                                       std::to_string(gain) + ", " + std::to_string(rate) + " Hz";
           const ResonantBranch high = *highMidBranch(v, rate);
-          const PotentiometerHalves highPot = halves(gain, q > 0 ? kHighMidNarrowGainTaper : kHighMidWideGainTaper);
+          const Pot highPot = halves(gain, q > 0 ? kHighMidNarrowGainTaper : kHighMidWideGainTaper);
           expectCircuitAgrees(
               *highMidCircuit(v, q, gain, rate),
               [&](Complex s) { return midStage(high, highMidDamping(q), highPot, s); }, "high " + context);
           const ResonantBranch low = *lowMidBranch(v, rate);
-          const PotentiometerHalves lowPot = halves(gain, q > 0 ? kLowMidNarrowGainTaper : kLowMidWideGainTaper);
+          const Pot lowPot = halves(gain, q > 0 ? kLowMidNarrowGainTaper : kLowMidWideGainTaper);
           expectCircuitAgrees(
               *lowMidCircuit(v, q, gain, rate), [&](Complex s) { return midStage(low, lowMidDamping(q), lowPot, s); },
               "low " + context);

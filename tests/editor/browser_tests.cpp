@@ -394,7 +394,7 @@ TYPED_TEST(Browser, ProgramChangesFromTheHostReachTheBypassSwitchAndThePresetNam
   this->effect->setProgram(3);
   this->idle();
   EXPECT_EQ(this->editor->parameterControl(0)->getValue(), 1.0f) << "the bypass switch shows program 3's state";
-  char relative[kFileNameField];
+  char relative[platform::kPathCapacity];
   this->editor->access().currentFileName(relative);
   std::string expected = relative;
   expected = expected.substr(expected.find_last_of("/\\") + 1);

@@ -80,7 +80,7 @@ TYPED_TEST(Golden, FolderModeMarksTheModifiedPreset) {
   this->ui.files = &folder;
   this->makeEffect();
   folder.root = this->effect->getPresetFolderPath();
-  char relative[kFileNameField];
+  char relative[platform::kPathCapacity];
   this->editor->access().currentFileName(relative);
   std::string file = relative;
   const size_t cut = file.find_last_of("/\\");

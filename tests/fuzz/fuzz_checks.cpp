@@ -48,7 +48,7 @@ class ScratchDocuments {
   const std::string& presetFolder(const PresetProduct& product) {
     auto [at, added] = folders.try_emplace(&product);
     if (added) {
-      char relative[kFolderPathField];
+      char relative[platform::kPathCapacity];
       toNativeSeparators(product.presetFolder, relative, sizeof(relative));
       const fs::path folder = root / relative;
       fs::create_directories(folder);
@@ -132,9 +132,9 @@ std::string restoredSlotProblem(const Slot& restored, const Slot& chunk) {
   auto actual = copyOf(restored);
   if (chunk.activeSide > 1 && restored.activeSide <= 1) actual->activeSide = chunk.activeSide;
   for (int s = 0; s < 2; ++s) {
-    if (restored.fileName[s][kFileNameField - 1] != 0) return "file name not terminated";
+    if (restored.fileName[s][platform::kPathCapacity - 1] != 0) return "file name not terminated";
     if (restored.side[s].name[kProgramNameField - 1] != 0) return "name not terminated";
-    expected->fileName[s][kFileNameField - 1] = 0;
+    expected->fileName[s][platform::kPathCapacity - 1] = 0;
     expected->side[s].name[kProgramNameField - 1] = 0;
   }
   if (!sameBytes(*expected, *actual)) return "restored image differs from the chunk";
@@ -302,7 +302,7 @@ std::string loadPresetFile(const uint8_t* data, size_t size, VstInt32 program, b
       record.values[i] = EndianSwap::fileValue(file.values[i]);
       anyNaN = anyNaN || std::isnan(record.values[i]);
     }
-    std::memset(slot.fileName[run.side()], 0, kFileNameField);
+    std::memset(slot.fileName[run.side()], 0, platform::kPathCapacity);
     std::strcpy(slot.fileName[run.side()], "Fuzzed.");
     std::strcat(slot.fileName[run.side()], Traits::product().presetExtension);
     // Names are compared up to their terminator: bytes behind it are not part of the name.

@@ -73,7 +73,7 @@ std::string storeProblem(const Bank& bank) {
     for (int s = 0; s < 2; ++s) {
       if (boundedLength(slot.side[s].name, kProgramNameField) == kProgramNameField)
         problem.set("program ", p, " side ", s, ": name not terminated");
-      if (boundedLength(slot.fileName[s], kFileNameField) == kFileNameField)
+      if (boundedLength(slot.fileName[s], platform::kPathCapacity) == platform::kPathCapacity)
         problem.set("program ", p, " side ", s, ": file name not terminated");
     }
   }

@@ -174,14 +174,14 @@ TYPED_TEST(Chain, BringsAParameterChangeInAtTheUpdatePointAfterResume) {
 TYPED_TEST(Chain, AParameterSetToItsCurrentValueFlagsNoBand) {
   auto& effect = *this->effect;
   run(effect, noise(1100, 10), {1100});  // the first update check clears every flag
-  for (int b = 0; b < TypeParam::kBandCount; ++b) ASSERT_FALSE(effect.isBandDirty(b));
+  for (int b = 0; b < Sorvane<TypeParam>::kBandCount; ++b) ASSERT_FALSE(effect.isBandDirty(b));
   for (int i = 0; i < TypeParam::kParameterCount; ++i) {
     const ParameterInfo& info = TypeParam::kParameters[i];
     if (info.role != ParameterRole::Band) continue;
     effect.setParameter(i, effect.getParameter(i));
     EXPECT_FALSE(effect.isBandDirty(info.band)) << "parameter " << i;
     effect.setParameter(i, effect.getParameter(i) + 0.125f);
-    for (int b = 0; b < TypeParam::kBandCount; ++b)
+    for (int b = 0; b < Sorvane<TypeParam>::kBandCount; ++b)
       EXPECT_EQ(effect.isBandDirty(b), b == info.band) << "parameter " << i << " band " << b;
     run(effect, noise(1100, 11), {1100});
   }

@@ -1,7 +1,12 @@
 // What a host sees when it asks the dispatcher: the answer for every opcode,
 // the product strings, and safety against null pointers.
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "product_fixture.h"
 
@@ -69,6 +74,36 @@ TYPED_TEST(Dispatcher, StoresSampleRateAndBlockSizeUntilResume) {
   EXPECT_EQ(this->effect->getUpdatePeriod(), 1024);
   this->dispatch(effMainsChanged, 0, 1);
   EXPECT_EQ(this->effect->getUpdatePeriod(), 2048);
+}
+
+TYPED_TEST(Dispatcher, IgnoresASampleRateThatIsNotFiniteAndPositiveAndKeepsSounding) {
+  this->dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+  const float inf = std::numeric_limits<float>::infinity();
+  for (float rate : {-44100.0f, 0.0f, -0.0f, std::numeric_limits<float>::quiet_NaN(), inf, -inf}) {
+    this->dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+    EXPECT_EQ(this->effect->getSampleRate(), 48000.0f) << rate;
+    this->dispatch(effMainsChanged, 0, 1);
+    EXPECT_EQ(std::get<0>(this->effect->leftBands()).sampleRate(), 48000.0f) << rate;
+
+    // Every band in an active position, then a second of noise: the output
+    // stays finite and is not silent.
+    for (int i = 0; i < TypeParam::kParameterCount; ++i)
+      if (TypeParam::kParameters[i].role == ParameterRole::Band) this->effect->setParameter(i, 0.55f);
+    std::vector<float> left(48000), right(48000);
+    unsigned state = 1;
+    for (size_t n = 0; n < left.size(); ++n) {
+      state = state * 1664525u + 1013904223u;
+      left[n] = right[n] = static_cast<float>(state >> 8) / 16777216.0f - 0.5f;
+    }
+    float* channels[] = {left.data(), right.data()};
+    this->effect->processReplacing(channels, channels, static_cast<VstInt32>(left.size()));
+    float peak = 0.0f;
+    for (float v : left) {
+      ASSERT_TRUE(std::isfinite(v)) << rate;
+      peak = std::max(peak, std::abs(v));
+    }
+    EXPECT_GT(peak, 0.01f) << rate;
+  }
 }
 
 TYPED_TEST(Dispatcher, SwitchingOffDoesTheSameWorkAsSwitchingOn) {

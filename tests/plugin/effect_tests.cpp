@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "product_fixture.h"
 
@@ -41,11 +43,13 @@ TYPED_TEST(EffectModel, PublishesAStereoRecordWithChunksAndBothPrecisions) {
 
 TYPED_TEST(EffectModel, DisplaysEveryParameterAsEightTruncatedCharacters) {
   char text[32];
+  // The last rows are the limits: the float next below 1e8 still shows its digits.
   const struct {
     float value;
     const char* shown;
-  } cases[] = {{0.5f, "0.500000"},  {1.0f, "1.000000"},       {0.45f, "0.449999"}, {0.0f, "0.000000"},
-               {-0.5f, "-0.50000"}, {12345.678f, "12345.67"}, {1e9f, "Huge!"},     {-1e8f, "Huge!"}};
+  } cases[] = {{0.5f, "0.500000"},  {1.0f, "1.000000"},        {0.45f, "0.449999"}, {0.0f, "0.000000"},
+               {-0.5f, "-0.50000"}, {12345.678f, "12345.67"},  {1e9f, "Huge!"},     {-1e8f, "Huge!"},
+               {1e8f, "Huge!"},     {99999992.0f, "99999992"}, {-1e7f, "Huge!"},    {-9999999.0f, "-9999999"}};
   for (int index = 0; index < TypeParam::kParameterCount; ++index) {
     for (const auto& c : cases) {
       this->effect->setParameter(index, c.value);
@@ -180,6 +184,68 @@ TYPED_TEST(EffectModel, HostCallsAnswerZeroWithoutAHost) {
   EXPECT_FALSE(orphan.updateDisplay());
   orphan.masterIdle();
   EXPECT_EQ(orphan.getParameter(1), 0.5f);
+}
+
+// Each band knob lands in the band field that the parameter tables of the
+// products name, in both channel objects: a swapped row would move a knob
+// to the wrong circuit without any other test noticing.
+template <class Effect, class Band>
+float fieldOf(const Effect& effect, int field, bool right) {
+  return std::get<Band>(right ? effect.rightBands() : effect.leftBands()).parameterValue(field);
+}
+
+template <class Effect>
+struct KnobRow {
+  int index;
+  float (*read)(const Effect&, int, bool);
+  int field;
+};
+
+template <class Effect>
+void expectKnobsReachTheirFields(const std::vector<KnobRow<Effect>>& rows) {
+  Effect effect(nullptr);
+  for (const auto& row : rows) effect.setParameter(row.index, 0.01f * static_cast<float>(row.index + 10));
+  for (const auto& row : rows)
+    for (bool right : {false, true})
+      EXPECT_EQ(row.read(effect, row.field, right), 0.01f * static_cast<float>(row.index + 10))
+          << "parameter " << row.index << (right ? " right" : " left");
+}
+
+TEST(ParameterTables, TessaroKnobsReachTheirBandFields) {
+  using E = tessaro::Effect;
+  namespace d = dsp::tessaro;
+  expectKnobsReachTheirFields<E>({
+      {1, fieldOf<E, d::HighCut>, d::HighCut::kFrequency},
+      {2, fieldOf<E, d::HighLow>, d::HighLow::kHighFrequency},
+      {3, fieldOf<E, d::HighLow>, d::HighLow::kHighGain},
+      {4, fieldOf<E, d::Mid>, d::Mid::kFrequency},
+      {5, fieldOf<E, d::Mid>, d::Mid::kQ},
+      {6, fieldOf<E, d::Mid>, d::Mid::kGain},
+      {7, fieldOf<E, d::HighLow>, d::HighLow::kLowFrequency},
+      {8, fieldOf<E, d::HighLow>, d::HighLow::kLowGain},
+      {9, fieldOf<E, d::LowCut>, d::LowCut::kFrequency},
+  });
+}
+
+TEST(ParameterTables, PallidoKnobsReachTheirBandFields) {
+  using E = pallido::Effect;
+  namespace d = dsp::pallido;
+  expectKnobsReachTheirFields<E>({
+      {1, fieldOf<E, d::HighCut>, d::HighCut::kFrequency},
+      {2, fieldOf<E, d::HighShelf>, d::HighShelf::kFrequency},
+      {3, fieldOf<E, d::HighShelf>, d::HighShelf::kPeak},
+      {4, fieldOf<E, d::HighShelf>, d::HighShelf::kGain},
+      {5, fieldOf<E, d::HighMid>, d::HighMid::kFrequency},
+      {6, fieldOf<E, d::HighMid>, d::HighMid::kQ},
+      {7, fieldOf<E, d::HighMid>, d::HighMid::kGain},
+      {8, fieldOf<E, d::LowMid>, d::LowMid::kFrequency},
+      {9, fieldOf<E, d::LowMid>, d::LowMid::kQ},
+      {10, fieldOf<E, d::LowMid>, d::LowMid::kGain},
+      {11, fieldOf<E, d::LowShelf>, d::LowShelf::kFrequency},
+      {12, fieldOf<E, d::LowShelf>, d::LowShelf::kPeak},
+      {13, fieldOf<E, d::LowShelf>, d::LowShelf::kGain},
+      {14, fieldOf<E, d::LowCut>, d::LowCut::kFrequency},
+  });
 }
 
 }  // namespace

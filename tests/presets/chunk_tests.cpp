@@ -185,7 +185,7 @@ TYPED_TEST(Chunks, UnterminatedTextIsCutInsideItsField) {
   std::memset(text, '#', sizeof(text));
   ASSERT_TRUE(effect.getProgramNameIndexed(0, 11, text));
   EXPECT_EQ(std::string(kProgramNameMax, 'N'), text);
-  EXPECT_EQ(std::string(kFileNameField - 1, 'f'), this->store().program[0].fileName[1]);
+  EXPECT_EQ(std::string(platform::kPathCapacity - 1, 'f'), this->store().program[0].fileName[1]);
   // A name that does fit keeps every one of its bytes.
   EXPECT_EQ(std::string(kProgramNameField - 1, 'N'), this->store().program[4].side[0].name);
 }

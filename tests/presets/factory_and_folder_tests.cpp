@@ -73,7 +73,8 @@ TYPED_TEST(FactoryPrograms, EverySlotHoldsThePublishedProgramOnBothSides) {
       ASSERT_EQ(published[p].values.size(), static_cast<size_t>(this->kParameterCount));
       for (int i = 0; i < this->kParameterCount; ++i)
         EXPECT_EQ(bitsOf(static_cast<float>(published[p].values[i])), bitsOf(record.values[i])) << "value " << i;
-      for (int i = this->kParameterCount; i < product.valueSlots; ++i) EXPECT_EQ(0u, bitsOf(record.values[i]));
+      for (int i = this->kParameterCount; i < static_cast<int>(std::size(record.values)); ++i)
+        EXPECT_EQ(0u, bitsOf(record.values[i]));
     }
   }
 }
@@ -102,7 +103,7 @@ TEST(PresetFolders, AreTheDocumentsFolderJoinedWithTheRelativeNames) {
   platform::documentsFolder(documents);
   const char sep = platform::kPathSeparator;
   for (const PresetProduct* product : {&tessaro::kPresetProduct, &pallido::kPresetProduct}) {
-    char manual[kFolderPathField], presets[kFolderPathField];
+    char manual[platform::kPathCapacity], presets[platform::kPathCapacity];
     std::memset(manual, 'x', sizeof(manual));
     std::memset(presets, 'x', sizeof(presets));
     buildFolderPaths(*product, manual, presets);
@@ -114,8 +115,8 @@ TEST(PresetFolders, AreTheDocumentsFolderJoinedWithTheRelativeNames) {
     EXPECT_EQ(expectedPresets, presets);
     EXPECT_EQ(expectedManual, manual);
     // The field is cleared before it is filled.
-    EXPECT_EQ(std::string(kFolderPathField - expectedPresets.size(), '\0'),
-              std::string(presets + expectedPresets.size(), kFolderPathField - expectedPresets.size()));
+    EXPECT_EQ(std::string(platform::kPathCapacity - expectedPresets.size(), '\0'),
+              std::string(presets + expectedPresets.size(), platform::kPathCapacity - expectedPresets.size()));
   }
 }
 

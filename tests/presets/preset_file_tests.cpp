@@ -131,7 +131,7 @@ TYPED_TEST(PresetFiles_, LoadingAPresetChangesOnlyTheCurrentSide) {
   auto& sideB = image.program[6].side[1];
   std::strcpy(sideB.name, "Valid");  // through setProgramName: bytes behind the terminator stay
   std::memcpy(sideB.values, file.data() + 36, 4 * this->kParameterCount);
-  std::memset(image.program[6].fileName[1], 0, kFileNameField);
+  std::memset(image.program[6].fileName[1], 0, platform::kPathCapacity);
   std::strcpy(image.program[6].fileName[1], "Valid.x");
   EXPECT_EQ(expected, this->storeBytes());
   EXPECT_TRUE(this->messages.shown.empty());
@@ -238,6 +238,28 @@ TYPED_TEST(PresetFiles_, SavingReplacesAnExistingFileWhole) {
   ASSERT_TRUE(this->files->saveBank(file.c_str()));
   EXPECT_EQ(TypeParam::kBankSize, readFile(file).size());
   EXPECT_FALSE(fs::exists(file + ".saving"));
+}
+
+TYPED_TEST(PresetFiles_, AFailedSaveLeavesTheOldFileByteForByte) {
+  // A folder where the save would put its temporary file: the new content
+  // cannot be made safe, so nothing may touch the old file.
+  const std::string file = this->path("Kept.x");
+  Bytes old(300);
+  for (size_t i = 0; i < old.size(); ++i) old[i] = static_cast<unsigned char>(i * 7);
+  writeFile(file, old);
+  fs::create_directories(file + ".saving");
+  const Bytes before = this->storeBytes();
+  EXPECT_FALSE(this->files->savePreset(file.c_str()));
+  EXPECT_FALSE(this->files->saveBank(file.c_str()));
+  EXPECT_EQ(old, readFile(file));
+  EXPECT_EQ(before, this->storeBytes());
+  EXPECT_TRUE(this->listener.saves.empty());
+  EXPECT_TRUE(fs::is_directory(file + ".saving"));
+
+  // Without the obstacle the same save replaces the file whole.
+  fs::remove(file + ".saving");
+  ASSERT_TRUE(this->files->savePreset(file.c_str()));
+  EXPECT_EQ(TypeParam::kRecordSize, readFile(file).size());
 }
 
 TYPED_TEST(PresetFiles_, ABankRoundTripsEveryProgramOfTheCurrentSide) {
@@ -363,7 +385,7 @@ TYPED_TEST(PresetFiles_, ThePresetIsModifiedWhenAValueDiffersFromItsFile) {
 
 TEST(PresetRelativeName, IsThePathBehindTheProductsFolder) {
   const PresetProduct& product = tessaro::kPresetProduct;
-  char out[kFileNameField];
+  char out[platform::kPathCapacity];
   presetRelativeName(product, "C:\\Users\\a\\Documents\\Sorvane\\Presets\\Tessaro\\Vocals\\Lead.tsqp", out,
                      sizeof(out));
   EXPECT_STREQ("Vocals\\Lead.tsqp", out);
@@ -382,7 +404,7 @@ TEST(PresetRelativeName, IsThePathBehindTheProductsFolder) {
   EXPECT_STREQ("/d/MySorvane/Presets/Tessaro/x.tsqp", out);
   const std::string longPath = "/d/Sorvane/Presets/Tessaro/" + std::string(400, 'n');
   presetRelativeName(product, longPath.c_str(), out, sizeof(out));
-  EXPECT_EQ(std::string(kFileNameField - 1, 'n'), out);
+  EXPECT_EQ(std::string(platform::kPathCapacity - 1, 'n'), out);
 }
 
 }  // namespace

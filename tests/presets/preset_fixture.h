@@ -88,7 +88,7 @@ template <class Bank>
     for (int s = 0; s < 2; ++s) {
       if (boundedLength(slot.side[s].name, kProgramNameField) == kProgramNameField)
         return ::testing::AssertionFailure() << "program " << p << " side " << s << " name unterminated";
-      if (boundedLength(slot.fileName[s], kFileNameField) == kFileNameField)
+      if (boundedLength(slot.fileName[s], platform::kPathCapacity) == platform::kPathCapacity)
         return ::testing::AssertionFailure() << "program " << p << " side " << s << " file name unterminated";
     }
   }
@@ -132,7 +132,7 @@ class ScratchFolder {
         (static_cast<unsigned long long>(std::random_device{}()) << 32) | std::random_device{}();
     root =
         fs::temp_directory_path() / ("sorvane-presets-" + std::to_string(processTag) + "-" + std::to_string(counter++));
-    char relative[kFolderPathField];
+    char relative[platform::kPathCapacity];
     toNativeSeparators(product.presetFolder, relative, sizeof(relative));
     presets = root / relative;
     fs::create_directories(presets);

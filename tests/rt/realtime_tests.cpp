@@ -96,7 +96,8 @@ TYPED_TEST(AudioThread, ProcessesAutomatesAndUpdatesWithoutTheHeap) {
         else
           record->processDoubleReplacing(record, dInputs, dOutputs, frames);
         bool updated = true;
-        for (int band = 0; band < TypeParam::kBandCount; ++band) updated = updated && !effect->isBandDirty(band);
+        for (int band = 0; band < Sorvane<TypeParam>::kBandCount; ++band)
+          updated = updated && !effect->isBandDirty(band);
         roundsEndingUpdated += updated ? 1 : 0;
       }
     });

@@ -1,6 +1,7 @@
 // A host's two threads at once: the audio thread processes 32-frame blocks
 // and plays automation back, while the user-interface thread sets
-// parameters, switches programs and sides, restores chunks and renames.
+// parameters, switches programs and sides, restores chunks, saves and loads
+// bank files and renames.
 // Built under ThreadSanitizer (preset linux-tsan) this shows every data race
 // on the shared state; in every build it shows that nothing crashes, the
 // audio stays finite and the store stays consistent.
@@ -9,13 +10,17 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/scripted/message_box.h"
 #include "plugin/pallido.h"
 #include "plugin/tessaro.h"
+#include "presets/preset_files.h"
 
 namespace sorvane::stress {
 namespace {
@@ -63,6 +68,16 @@ TYPED_TEST(TwoThreads, AudioKeepsRunningWhileTheHostChangesEverything) {
     size = other.getChunk(&data, true);
     programChunk.assign(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
   }
+
+  // A bank file the editor's file menu saves and loads.
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / ("sorvane-stress-" + std::to_string(std::random_device{}()) +
+                                                       "-" + std::to_string(std::random_device{}()));
+  fs::create_directories(folder);
+  const std::string bankFile = (folder / "Stress.bank").string();
+  platform::ScriptedMessageBox messages;
+  PresetFiles<Effect> files(*effect, TypeParam::presets(), folder.string().c_str(), messages);
+  ASSERT_TRUE(files.saveBank(bankFile.c_str()));
 
   std::atomic<bool> running{true};
   AudioReport report;
@@ -112,7 +127,7 @@ TYPED_TEST(TwoThreads, AudioKeepsRunningWhileTheHostChangesEverything) {
   int round = 0;
   for (; round < kRounds || report.blocks.load(std::memory_order_relaxed) < kMinBlocks; ++round) {
     if (round % 64 == 0) std::this_thread::yield();
-    switch (random() % 8) {
+    switch (random() % 10) {
       case 0:
       case 1: {
         const auto index = static_cast<VstInt32>(random() % kParameters);
@@ -139,6 +154,12 @@ TYPED_TEST(TwoThreads, AudioKeepsRunningWhileTheHostChangesEverything) {
       case 6:
         effect->copyActiveSideToOther();
         break;
+      case 7:
+        files.saveBank(bankFile.c_str());
+        break;
+      case 8:
+        files.loadBank(bankFile.c_str());
+        break;
       default: {
         char name[32] = "Take 0000";
         name[5] = static_cast<char>('0' + round / 1000 % 10);
@@ -154,6 +175,9 @@ TYPED_TEST(TwoThreads, AudioKeepsRunningWhileTheHostChangesEverything) {
   }
   running.store(false, std::memory_order_release);
   audio.join();
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+  EXPECT_TRUE(messages.shown.empty());
 
   EXPECT_GE(report.blocks.load(), kMinBlocks);
   EXPECT_EQ(0, report.nonFinite);

@@ -215,6 +215,17 @@ TEST_F(Frame, RemovingTheMouseDownOrMouseOverViewMidGestureLeavesNothingDangling
   window->mouseMove(20, 0, kLButton);
   window->mouseUp(20, 0, 0);
 
+  // A pressed button whose release handler removes the button itself.
+  auto* kick = new CKickButton(CRect(0, 50, 20, 70), &listener, 4, 20, nullptr);
+  frame->addView(kick);
+  listener.onChange = [this, kick](CControl*) {
+    listener.onChange = nullptr;
+    frame->removeView(kick);
+  };
+  window->mouseDown(10, 60, kLButton);
+  frame->removeView(kick, true);
+  EXPECT_EQ(frame->getNbViews(), 1) << "only the probe is left";
+
   window->mouseMove(60, 10, 0);
   EXPECT_EQ(frame->getMouseOverView(), probe);
   frame->removeView(probe);

@@ -1,0 +1,350 @@
+// Both products' editors in a real X11 window, driven as a person and a
+// host would: XTEST input into a host window, effEditIdle from the host's
+// loop, pictures read back from the server. The editor is made with the
+// system's own services, exactly as the plug-in library makes it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "gui/controls/coptionmenu.h"
+#include "platform/host_window.h"
+#include "platform/menu/menu_model.h"
+#include "platform/ui_services.h"
+#include "platform/x11/robot.h"
+#include "tests/editor/editor_fixture.h"
+
+namespace sorvane::test {
+namespace {
+
+using platform::DrawRect;
+using platform::x11::Robot;
+
+template <class Product>
+AEffEditor* nativeEditor(AudioEffect* effect) {
+  return editor::makeProductEditor<Product>(effect, layoutOf<Product>(), platform::nativeUiServices());
+}
+
+int openDescriptors() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
+
+// Works an open pop-up menu from a thread of its own (the test's thread is
+// inside the menu's modal loop meanwhile). If the menu is still open after
+// the actions, a watchdog presses Escape so the test ends with a failure
+// instead of hanging.
+class MenuDriver {
+ public:
+  using Actions = std::function<bool(Robot&, const DrawRect&)>;
+  explicit MenuDriver(Actions actions) {
+    thread_ = std::thread([this, actions = std::move(actions)] {
+      auto robot = Robot::open();
+      if (!robot) {
+        std::fprintf(stderr, "menu driver: no display\n");
+        return;
+      }
+      DrawRect place;
+      if (!robot->waitForPopup(10000, place)) {
+        std::fprintf(stderr, "menu driver: no pop-up showed\n");
+        return;
+      }
+      shown = true;
+      acted = actions(*robot, place);
+      if (robot->waitForNoPopup(5000)) return;
+      watchdogFired = true;
+      for (int i = 0; i < 5 && !robot->waitForNoPopup(200); ++i) robot->key("Escape");
+    });
+  }
+  ~MenuDriver() { finish(); }
+  void finish() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+  std::atomic<bool> shown{false}, acted{false}, watchdogFired{false};
+
+ private:
+  std::thread thread_;
+};
+
+// The screen centre of entry k of a menu without separators.
+void entryCentre(const DrawRect& place, int k, int& x, int& y) {
+  const platform::menu::MenuStyle style;
+  x = (place.left + place.right) / 2;
+  y = place.top + style.border + style.paddingY + k * style.itemHeight + style.itemHeight / 2;
+}
+
+template <class Product>
+class EditorWindow : public ::testing::Test {
+ protected:
+  using Effect = Sorvane<Product>;
+
+  void SetUp() override {
+    ASSERT_STREQ(platform::nativeWindowSystem().name(), "x11") << "no X display: window tests run under xvfb-run";
+    useProductPictures(layout().product);
+    EditorHost::calls.clear();
+    liveAtStart = liveToolkitObjects();
+    effect = std::make_unique<Effect>(&EditorHost::callback, &nativeEditor<Product>);
+    editor = static_cast<editor::sorvaneGUI*>(effect->getEditor());
+    host = platform::createHostWindow("editor window test", layout().width, layout().height);
+    ASSERT_NE(host, nullptr);
+    EditorHost::calls.clear();
+  }
+  void TearDown() override {
+    effect.reset();
+    host.reset();
+    EXPECT_EQ(liveToolkitObjects(), liveAtStart) << "toolkit objects leaked";
+  }
+
+  const editor::EditorLayout& layout() const { return layoutOf<Product>(); }
+  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr) {
+    AEffect* record = effect->getAeffect();
+    return record->dispatcher(record, opcode, index, value, ptr, 0.0f);
+  }
+  bool open() {
+    const bool opened = dispatch(effEditOpen, 0, 0, host->handle()) == 1;
+    if (opened) settle();
+    return opened;
+  }
+  // The host's loop: its window's events and effEditIdle every 20 ms.
+  void settle(int milliseconds = 80) { host->pump(milliseconds, &EditorWindow::hostIdle, this); }
+  static void hostIdle(void* self) { static_cast<EditorWindow*>(self)->dispatch(effEditIdle); }
+  void click(const CPoint& p, int buttons = kLButton) {
+    ASSERT_TRUE(host->mouseDown(p.x, p.y, buttons));
+    ASSERT_TRUE(host->mouseUp(p.x, p.y, 0));
+    settle();
+  }
+  static CPoint centre(const CRect& r) { return CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
+  const editor::ParameterControl& controlOf(editor::ControlKind kind) const {
+    for (const auto& c : layout().controls)
+      if (c.kind == kind) return c;
+    throw std::logic_error("no such control");
+  }
+  std::unique_ptr<platform::PixelBuffer> shown() {
+    auto picture = platform::createMemoryPixelBuffer(layout().width, layout().height);
+    EXPECT_TRUE(host->capture(*picture));
+    return picture;
+  }
+  // What the headless window paints for an effect in the same state.
+  std::unique_ptr<platform::PixelBuffer> headlessRender() {
+    const auto calls = EditorHost::calls;
+    ScriptedUi ui;
+    gEditorServices = ui.bundle();
+    auto reference = std::make_unique<Effect>(&EditorHost::callback, &scriptedEditor<Product>);
+    reference->setProgram(effect->getProgram());
+    for (int i = 0; i < Product::kParameterCount; ++i) reference->setParameter(i, effect->getParameter(i));
+    int parent = 0;
+    AEffect* record = reference->getAeffect();
+    record->dispatcher(record, effEditOpen, 0, 0, &parent, 0.0f);
+    auto picture = platform::createMemoryPixelBuffer(layout().width, layout().height);
+    platform::HeadlessWindow* window = ui.windows.window();
+    EXPECT_NE(window, nullptr);
+    if (window) {
+      window->paintAll();
+      for (int y = 0; y < picture->height(); ++y)
+        std::copy_n(window->pixels().row(y), 4 * picture->width(), picture->row(y));
+    }
+    reference.reset();
+    EditorHost::calls = calls;
+    return picture;
+  }
+  // Pixels whose colour differs (alpha is not shown on the screen), with the first one.
+  static std::string difference(const platform::PixelBuffer& a, const platform::PixelBuffer& b) {
+    int count = 0, firstX = -1, firstY = -1;
+    for (int y = 0; y < a.height(); ++y)
+      for (int x = 0; x < a.width(); ++x) {
+        const std::uint8_t *p = a.row(y) + 4 * x, *q = b.row(y) + 4 * x;
+        if (p[0] == q[0] && p[1] == q[1] && p[2] == q[2]) continue;
+        if (count++ == 0) firstX = x, firstY = y;
+      }
+    if (count == 0) return "";
+    return std::to_string(count) + " pixels differ, the first at " + std::to_string(firstX) + "," +
+           std::to_string(firstY);
+  }
+  int automations() const {
+    int n = 0;
+    for (const HostCall& c : EditorHost::calls) n += c.opcode == audioMasterAutomate ? 1 : 0;
+    return n;
+  }
+
+  int liveAtStart = 0;
+  std::unique_ptr<Effect> effect;
+  editor::sorvaneGUI* editor = nullptr;
+  std::unique_ptr<platform::HostWindow> host;
+};
+
+TYPED_TEST_SUITE(EditorWindow, Products);
+
+TYPED_TEST(EditorWindow, TheWindowShowsExactlyTheHeadlessRenderOfTheSameState) {
+  ASSERT_TRUE(this->open());
+  EXPECT_EQ(this->host->childWindowCount(), 1);
+  EXPECT_EQ(this->difference(*this->shown(), *this->headlessRender()), "");
+
+  // A change from the host reaches the screen at the next idle, and only the knob is redrawn.
+  AEffect* record = this->effect->getAeffect();
+  record->setParameter(record, TypeParam::kOutputIndex, 0.83f);
+  record->setParameter(record, 0, 1.0f);
+  this->settle();
+  EXPECT_EQ(this->difference(*this->shown(), *this->headlessRender()), "");
+}
+
+TYPED_TEST(EditorWindow, ADragOnAKnobChangesItsParameterInsideOneGesture) {
+  ASSERT_TRUE(this->open());
+  const CPoint start = TestFixture::centre(this->controlOf(editor::ControlKind::Knob).rect);
+  const int tag = this->controlOf(editor::ControlKind::Knob).tag;
+  ASSERT_TRUE(this->host->mouseDown(start.x, start.y, kLButton));
+  for (int i = 1; i <= 10; ++i) ASSERT_TRUE(this->host->mouseMove(start.x, start.y - 5 * i, kLButton));
+  this->settle();
+  ASSERT_TRUE(this->host->mouseUp(start.x, start.y - 50, 0));
+  this->settle();
+  // 50 pixels of a 200-pixel sweep from the centre.
+  EXPECT_FLOAT_EQ(this->effect->getParameter(tag), 0.75f);
+  const auto log = EditorHost::log();
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log.front(), "begin " + std::to_string(tag));
+  EXPECT_EQ(log.back(), "end " + std::to_string(tag));
+  EXPECT_EQ(log[log.size() - 2], "automate " + std::to_string(tag) + " 0.75");
+  EXPECT_EQ(this->automations(), static_cast<int>(log.size()) - 2) << "only automation between begin and end";
+}
+
+TYPED_TEST(EditorWindow, AScalePositionClickSetsItsStepAndAControlClickResetsAKnob) {
+  ASSERT_TRUE(this->open());
+  const editor::ParameterControl& stepped = this->controlOf(editor::ControlKind::SteppedKnob);
+  const int steps = static_cast<int>(stepped.zones.size());
+  this->click(TestFixture::centre(stepped.zones[2]));
+  EXPECT_EQ(this->effect->getParameter(stepped.tag), std::min(1.0f, 2.0f / static_cast<float>(steps - 1) + 0.01f));
+
+  const editor::ParameterControl& gain = this->controlOf(editor::ControlKind::Knob);
+  AEffect* record = this->effect->getAeffect();
+  record->setParameter(record, gain.tag, 0.9f);
+  this->settle();
+  EditorHost::calls.clear();
+  this->click(TestFixture::centre(gain.rect), kLButton | kControl);
+  EXPECT_EQ(this->effect->getParameter(gain.tag), gain.defaultValue);
+  const auto log = EditorHost::log();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0], "begin " + std::to_string(gain.tag));
+  EXPECT_EQ(log[2], "end " + std::to_string(gain.tag));
+}
+
+TYPED_TEST(EditorWindow, TheWheelTurnsAKnobAndOverTheBackgroundScrollsTheHost) {
+  ASSERT_TRUE(this->open());
+  const editor::ParameterControl& gain = this->controlOf(editor::ControlKind::Knob);
+  const CPoint over = TestFixture::centre(gain.rect);
+  ASSERT_TRUE(this->host->wheel(over.x, over.y, platform::kWheelDeltaPerNotch, 0));
+  this->settle();
+  EXPECT_NEAR(this->effect->getParameter(gain.tag), gain.defaultValue + 0.1f, 1e-6);
+  EXPECT_EQ(EditorHost::log(), (std::vector<std::string>{"begin " + std::to_string(gain.tag),
+                                                         "automate " + std::to_string(gain.tag) + " 0.6",
+                                                         "end " + std::to_string(gain.tag)}));
+  EXPECT_EQ(this->host->wheelEventsReceived(), 0);
+
+  // A corner of the panel where no view lies.
+  const CPoint corner(3, this->layout().height - 3);
+  CPoint probe = corner;
+  ASSERT_EQ(this->editor->getFrame()->getViewAt(probe, true), nullptr);
+  ASSERT_TRUE(this->host->wheel(corner.x, corner.y, -platform::kWheelDeltaPerNotch, 0));
+  this->settle();
+  EXPECT_EQ(this->host->wheelEventsReceived(), 1);
+}
+
+TYPED_TEST(EditorWindow, APresetMenuChoiceByKeysLoadsThatProgram) {
+  ASSERT_TRUE(this->open());
+  MenuDriver driver([](Robot& robot, const DrawRect&) {
+    // Down lights the first entry; two more reach the third.
+    return robot.key("Down") && robot.key("Down") && robot.key("Down") && robot.key("Return");
+  });
+  this->click(TestFixture::centre(this->layout().presetName));
+  driver.finish();
+  EXPECT_TRUE(driver.shown) << "the pop-up never showed";
+  EXPECT_TRUE(driver.acted);
+  EXPECT_FALSE(driver.watchdogFired) << "the pop-up stayed open";
+  EXPECT_EQ(this->effect->getProgram(), 2);
+  EXPECT_TRUE(this->editor->presetMenu()->isCheckEntry(2));
+}
+
+TYPED_TEST(EditorWindow, APresetMenuChoiceByPointerLoadsThatProgramAndAClickOutsideChoosesNothing) {
+  ASSERT_TRUE(this->open());
+  {
+    MenuDriver driver([](Robot& robot, const DrawRect& place) {
+      int x = 0, y = 0;
+      entryCentre(place, 6, x, y);
+      return robot.move(x, y - 2) && robot.click(x, y);
+    });
+    this->click(TestFixture::centre(this->layout().presetName));
+    driver.finish();
+    EXPECT_TRUE(driver.shown);
+    EXPECT_FALSE(driver.watchdogFired);
+    EXPECT_EQ(this->effect->getProgram(), 6);
+  }
+  {
+    MenuDriver driver(
+        [](Robot& robot, const DrawRect& place) { return robot.click(place.right + 40, place.bottom + 5); });
+    this->click(TestFixture::centre(this->layout().presetName));
+    driver.finish();
+    EXPECT_TRUE(driver.shown);
+    EXPECT_FALSE(driver.watchdogFired);
+    EXPECT_EQ(this->effect->getProgram(), 6);
+  }
+  // The panel still answers after the menus.
+  this->click(TestFixture::centre(this->layout().next));
+  EXPECT_EQ(this->effect->getProgram(), 7);
+}
+
+TYPED_TEST(EditorWindow, TheArrowsStepThroughTheProgramsAndWrapAround) {
+  ASSERT_TRUE(this->open());
+  this->click(TestFixture::centre(this->layout().next));
+  EXPECT_EQ(this->effect->getProgram(), 1);
+  this->click(TestFixture::centre(this->layout().previous));
+  this->click(TestFixture::centre(this->layout().previous));
+  EXPECT_EQ(this->effect->getProgram(), kProgramCount - 1);
+  EXPECT_EQ(this->difference(*this->shown(), *this->headlessRender()), "") << "the new program's name is shown";
+}
+
+TYPED_TEST(EditorWindow, AHundredOpenAndCloseCyclesLeaveNoDescriptorWindowOrObjectBehind) {
+  // The first opening loads what the process keeps (fonts).
+  ASSERT_TRUE(this->open());
+  this->dispatch(effEditClose);
+  const int descriptors = openDescriptors();
+  const int objects = liveToolkitObjects();
+  for (int i = 0; i < 100; ++i) {
+    ASSERT_EQ(this->dispatch(effEditOpen, 0, 0, this->host->handle()), 1) << "cycle " << i;
+    this->host->pump(0, &TestFixture::hostIdle, this);
+    this->dispatch(effEditClose);
+  }
+  EXPECT_EQ(openDescriptors(), descriptors);
+  EXPECT_EQ(liveToolkitObjects(), objects);
+  EXPECT_EQ(this->host->childWindowCount(), 0);
+}
+
+TYPED_TEST(EditorWindow, AHostThatDestroysItsWindowBeforeClosingTheEditorLivesOn) {
+  const int descriptors = openDescriptors();
+  // With an idle between (the editor learns of it) and without.
+  for (bool idleBetween : {true, false}) {
+    ASSERT_TRUE(this->open());
+    this->host->destroyNow();
+    if (idleBetween) this->settle();
+    this->dispatch(effEditClose);
+    this->host = platform::createHostWindow("editor window test", this->layout().width, this->layout().height);
+    ASSERT_NE(this->host, nullptr);
+  }
+  ASSERT_TRUE(this->open());
+  EXPECT_EQ(this->difference(*this->shown(), *this->headlessRender()), "");
+  this->dispatch(effEditClose);
+  EXPECT_EQ(openDescriptors(), descriptors);
+}
+
+TYPED_TEST(EditorWindow, AParentThatIsNoWindowMakesTheOpenAnswerZero) {
+  void* bogus = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0x3fffff1));
+  EXPECT_EQ(this->dispatch(effEditOpen, 0, 0, bogus), 0);
+  EXPECT_FALSE(this->editor->isOpen());
+  ASSERT_TRUE(this->open()) << "a good parent afterwards works";
+}
+
+}  // namespace
+}  // namespace sorvane::test
