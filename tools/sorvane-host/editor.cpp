@@ -55,23 +55,34 @@ std::string gestureText(const EditorGesture& g) {
   return text;
 }
 
-void perform(platform::HostWindow& window, const EditorGesture& g) {
+// Every step is followed by the host's idle: some window systems hand the
+// editor its input only then (X11), and a step the editor has not yet seen
+// could be merged with the next.
+void perform(platform::HostWindow& window, const EditorGesture& g, PluginInstance& instance) {
   using namespace platform;
+  auto settle = [&] { window.pump(0, idleEditor, &instance); };
   switch (g.kind) {
     case EditorGesture::Drag: {
       window.mouseDown(g.x, g.y, kButtonLeft);
+      settle();
       const int steps = std::max(std::abs(g.dx), std::abs(g.dy));
-      for (int i = 1; i <= steps; ++i) window.mouseMove(g.x + g.dx * i / steps, g.y + g.dy * i / steps, kButtonLeft);
+      for (int i = 1; i <= steps; ++i) {
+        window.mouseMove(g.x + g.dx * i / steps, g.y + g.dy * i / steps, kButtonLeft);
+        settle();
+      }
       window.mouseUp(g.x + g.dx, g.y + g.dy, kButtonLeft);
       break;
     }
     case EditorGesture::Click:
       window.mouseDown(g.x, g.y, kButtonLeft);
+      settle();
       window.mouseUp(g.x, g.y, kButtonLeft);
       break;
     case EditorGesture::Wheel:
-      for (int i = 0; i < std::abs(g.notches); ++i)
+      for (int i = 0; i < std::abs(g.notches); ++i) {
         window.wheel(g.x, g.y, g.notches > 0 ? kWheelDeltaPerNotch : -kWheelDeltaPerNotch, 0);
+        settle();
+      }
       break;
   }
 }
@@ -142,7 +153,7 @@ int runEditor(const EditorArgs& args, std::ostream& out, std::ostream& err) {
   instance->context().gestureLog = &calls;
   for (const EditorGesture& gesture : args.gestures) {
     calls.clear();
-    perform(*window, gesture);
+    perform(*window, gesture, *instance);
     window->pump(kSettleMs, idleEditor, instance.get());
     out << gestureText(gesture) << (calls.empty() ? ": no host calls\n" : ":\n");
     for (const HostCallRecord& call : calls) out << "  " << callText(call) << "\n";
