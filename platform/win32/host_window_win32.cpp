@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/host_window.h"
+#include "platform/win32/key_flags.h"
 #include "platform/win32/window_class.h"
 
 namespace sorvane::platform {
@@ -26,18 +27,7 @@ win32::SharedWindowClass& hostWindowClass() {
   return windowClass;
 }
 
-// Message key flags for a mouse-button word.
-WPARAM keyFlags(int buttons) {
-  WPARAM keys = 0;
-  if (buttons & kButtonLeft) keys |= MK_LBUTTON;
-  if (buttons & kButtonRight) keys |= MK_RBUTTON;
-  if (buttons & kButtonMiddle) keys |= MK_MBUTTON;
-  if (buttons & kButton4) keys |= MK_XBUTTON1;
-  if (buttons & kButton5) keys |= MK_XBUTTON2;
-  if (buttons & kModifierShift) keys |= MK_SHIFT;
-  if (buttons & kModifierControl) keys |= MK_CONTROL;
-  return keys;
-}
+WPARAM keyFlags(int buttons) { return win32::keyFlagsFromButtons(buttons); }
 
 // Alt is no key flag: the receiver asks the keyboard state, which is set
 // for the thread while one message is delivered.

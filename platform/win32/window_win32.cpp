@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/key_flags.h"
 #include "platform/win32/window_class.h"
 #include "platform/window.h"
 
@@ -51,19 +52,10 @@ bool backBufferWanted() {
   return length > 0 && length < sizeof value && value[0] == '1';
 }
 
-// The mouse-button word from a message's key flags, and Alt from the
-// keyboard (no key flag carries it).
+// The mouse-button word of a mouse message: its key flags, and Alt from the
+// keyboard.
 std::int32_t buttonsFromKeys(WPARAM keys) {
-  std::int32_t buttons = 0;
-  if (keys & MK_LBUTTON) buttons |= kButtonLeft;
-  if (keys & MK_RBUTTON) buttons |= kButtonRight;
-  if (keys & MK_MBUTTON) buttons |= kButtonMiddle;
-  if (keys & MK_XBUTTON1) buttons |= kButton4;
-  if (keys & MK_XBUTTON2) buttons |= kButton5;
-  if (keys & MK_CONTROL) buttons |= kModifierControl;
-  if (keys & MK_SHIFT) buttons |= kModifierShift;
-  if (GetKeyState(VK_MENU) < 0) buttons |= kModifierAlt;
-  return buttons;
+  return win32::buttonsFromKeyFlags(keys) | (GetKeyState(VK_MENU) < 0 ? kModifierAlt : 0);
 }
 
 int pointX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
