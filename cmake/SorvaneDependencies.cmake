@@ -151,14 +151,15 @@ function(sorvane_add_window_test name)
   else()
     add_test(NAME ${name} COMMAND sh -c "echo 'xvfb-run not found (Debian package xvfb): window tests cannot run' >&2; exit 1")
   endif()
-  set_tests_properties(${name} PROPERTIES LABELS window TIMEOUT 600
+  set_tests_properties(${name} PROPERTIES LABELS window TIMEOUT 600 RESOURCE_LOCK ${SORVANE_WINDOW_TEST_LOCK}
     ENVIRONMENT "SORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
-  if(CMAKE_CROSSCOMPILING)
-    # One Wine server serves the window prefix, and its desktop lives on the
-    # display of the program that started it: one window test at a time.
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK sorvane_wine_window_prefix)
-  endif()
 endfunction()
+# Window tests take turns: xvfb-run -a looks for a free display number
+# without reserving it, so two starting together can pick the same one and
+# one of them finds no display; under Wine, one Wine server serves the window
+# prefix, and its desktop lives on the display of the program that started it.
+# Other tests that start a display take this lock too.
+set(SORVANE_WINDOW_TEST_LOCK sorvane_virtual_display)
 
 # Once every folder is read: the products' own target, a list of what was
 # built (scripts/main.sh reads it), and checks of each shipped binary.
