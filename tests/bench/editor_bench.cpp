@@ -59,35 +59,39 @@ AEffEditor* makeEditor(AudioEffect* effect) {
   return editor::makeProductEditor<Product>(effect, Traits<Product>::layout(), services().bundle);
 }
 
-// An effect whose editor is open and painted once.
+// An effect with its editor, closed; open() opens it and paints it whole.
 template <class Product>
-struct OpenEditor {
-  OpenEditor() {
+struct EditorOf {
+  EditorOf() {
     platform::useEmbeddedResources(&Traits<Product>::pictures());
     effect = std::make_unique<Sorvane<Product>>(&host, &makeEditor<Product>);
     gui = static_cast<editor::sorvaneGUI*>(effect->getEditor());
+  }
+  ~EditorOf() { gui->close(); }
+  void open() {
     gui->open(&parent);
     window = services().windows.window();
     window->paintAll();
   }
-  ~OpenEditor() { gui->close(); }
   int parent = 0;
   std::unique_ptr<Sorvane<Product>> effect;
   editor::sorvaneGUI* gui;
-  platform::HeadlessWindow* window;
+  platform::HeadlessWindow* window = nullptr;
+};
+
+// An effect whose editor is open and painted once.
+template <class Product>
+struct OpenEditor : EditorOf<Product> {
+  OpenEditor() { this->open(); }
 };
 
 template <class Product>
 void openToFirstPaint(benchmark::State& state) {
-  platform::useEmbeddedResources(&Traits<Product>::pictures());
-  auto effect = std::make_unique<Sorvane<Product>>(&host, &makeEditor<Product>);
-  auto* gui = static_cast<editor::sorvaneGUI*>(effect->getEditor());
-  int parent = 0;
+  EditorOf<Product> editor;
   for (auto _ : state) {
-    gui->open(&parent);
-    services().windows.window()->paintAll();
+    editor.open();
     state.PauseTiming();
-    gui->close();
+    editor.gui->close();
     state.ResumeTiming();
   }
   // What one open editor holds: each picture decoded once, and the window.
@@ -107,15 +111,8 @@ void openToFirstPaint(benchmark::State& state) {
 // before anything else has opened this product's editor).
 template <class Product>
 void firstOpenToFirstPaint(benchmark::State& state) {
-  platform::useEmbeddedResources(&Traits<Product>::pictures());
-  auto effect = std::make_unique<Sorvane<Product>>(&host, &makeEditor<Product>);
-  auto* gui = static_cast<editor::sorvaneGUI*>(effect->getEditor());
-  int parent = 0;
-  for (auto _ : state) {
-    gui->open(&parent);
-    services().windows.window()->paintAll();
-  }
-  gui->close();
+  EditorOf<Product> editor;
+  for (auto _ : state) editor.open();
 }
 
 template <class Product>

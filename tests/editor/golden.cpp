@@ -9,6 +9,7 @@
 
 #include "gui/draw/cdrawcontext.h"
 #include "gui/draw/cfontdesc.h"
+#include "gui/draw/png_encode.h"
 
 namespace sorvane::test {
 namespace {
@@ -37,32 +38,6 @@ bool readPng(const std::string& path, Picture& out) {
   return ok;
 }
 
-bool writeRgba(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgba) {
-  png_image image;
-  std::memset(&image, 0, sizeof(image));
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(width);
-  image.height = static_cast<png_uint_32>(height);
-  image.format = PNG_FORMAT_RGBA;
-  return png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr) != 0;
-}
-
-// The window's pixels as straight RGBA (they are opaque; alpha is kept as is).
-std::vector<std::uint8_t> toRgba(const platform::PixelBuffer& pixels) {
-  std::vector<std::uint8_t> rgba(static_cast<size_t>(pixels.width()) * pixels.height() * 4);
-  for (int y = 0; y < pixels.height(); ++y) {
-    const std::uint8_t* s = pixels.row(y);
-    std::uint8_t* d = rgba.data() + static_cast<size_t>(y) * pixels.width() * 4;
-    for (int x = 0; x < pixels.width(); ++x, s += 4, d += 4) {
-      d[0] = s[2];
-      d[1] = s[1];
-      d[2] = s[0];
-      d[3] = 255;
-    }
-  }
-  return rgba;
-}
-
 bool inAny(const std::vector<CRect>& areas, int x, int y) {
   for (const CRect& r : areas)
     if (r.pointInside(CPoint(x, y))) return true;
@@ -72,7 +47,7 @@ bool inAny(const std::vector<CRect>& areas, int x, int y) {
 }  // namespace
 
 bool writePng(const std::string& path, const platform::PixelBuffer& pixels) {
-  return writeRgba(path, pixels.width(), pixels.height(), toRgba(pixels));
+  return writeOpaquePng(path.c_str(), pixels);
 }
 
 bool softwareTextAvailable() {
@@ -90,10 +65,10 @@ bool softwareTextAvailable() {
 std::string compareWithGolden(const std::string& name, const platform::PixelBuffer& actual,
                               const std::vector<CRect>& textAreas, int textTolerance) {
   const std::string goldenPath = dataFolder() + "/" + name + ".png";
-  const std::vector<std::uint8_t> got = toRgba(actual);
+  const std::vector<std::uint8_t> got = opaqueRgba(actual);
   if (const char* update = std::getenv("SORVANE_UPDATE_GOLDEN"); update && std::strcmp(update, "1") == 0) {
     if (!softwareTextAvailable()) return "golden pictures are made only by a build that draws text";
-    return writeRgba(goldenPath, actual.width(), actual.height(), got) ? "" : "cannot write " + goldenPath;
+    return writeRgbaPng(goldenPath.c_str(), actual.width(), actual.height(), got) ? "" : "cannot write " + goldenPath;
   }
   Picture golden;
   if (!readPng(goldenPath, golden)) return "no golden picture " + goldenPath;
@@ -122,8 +97,8 @@ std::string compareWithGolden(const std::string& name, const platform::PixelBuff
   if (outside == 0 && inside == 0) return "";
   const std::string actualPath = name + ".actual.png";
   const std::string diffPath = name + ".diff.png";
-  writeRgba(actualPath, golden.width, golden.height, got);
-  writeRgba(diffPath, golden.width, golden.height, diff);
+  writeRgbaPng(actualPath.c_str(), golden.width, golden.height, got);
+  writeRgbaPng(diffPath.c_str(), golden.width, golden.height, diff);
   return name + ": " + std::to_string(outside) + " pixels differ outside text areas and " + std::to_string(inside) +
          " inside beyond the tolerance, first at " + std::to_string(firstX) + "," + std::to_string(firstY) +
          "; wrote " + actualPath + " and " + diffPath;

@@ -5,8 +5,6 @@
 //
 // The editor opens as a host would open it (program 0, side A unless asked),
 // takes the values, runs one idle and paints the whole window.
-#include <png.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +14,7 @@
 
 #include "editor/layout.h"
 #include "editor/sorvane_gui.h"
+#include "gui/draw/png_encode.h"
 #include "platform/headless/headless_window.h"
 #include "platform/resources.h"
 #include "plugin/pallido.h"
@@ -24,27 +23,6 @@
 namespace {
 
 using namespace sorvane;
-
-bool writePng(const char* path, const platform::PixelBuffer& pixels) {
-  std::vector<std::uint8_t> rgba(static_cast<size_t>(pixels.width()) * pixels.height() * 4);
-  for (int y = 0; y < pixels.height(); ++y) {
-    const std::uint8_t* s = pixels.row(y);
-    std::uint8_t* d = rgba.data() + static_cast<size_t>(y) * pixels.width() * 4;
-    for (int x = 0; x < pixels.width(); ++x, s += 4, d += 4) {
-      d[0] = s[2];
-      d[1] = s[1];
-      d[2] = s[0];
-      d[3] = 255;
-    }
-  }
-  png_image image;
-  std::memset(&image, 0, sizeof(image));
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(pixels.width());
-  image.height = static_cast<png_uint_32>(pixels.height());
-  image.format = PNG_FORMAT_RGBA;
-  return png_image_write_to_file(&image, path, 0, rgba.data(), 0, nullptr) != 0;
-}
 
 int usage() {
   std::fprintf(stderr,
@@ -110,7 +88,7 @@ int snapshot(const char* out, const Request& request) {
   }
   gui->idle();
   window->paintAll();
-  const bool written = writePng(out, window->pixels());
+  const bool written = writeOpaquePng(out, window->pixels());
   gui->close();
   if (!written) {
     std::fprintf(stderr, "sorvane-snapshot: cannot write %s\n", out);
