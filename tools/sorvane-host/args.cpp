@@ -157,25 +157,35 @@ ParseOutcome unknownOption(const std::string& option) {
   return outcome;
 }
 
-}  // namespace
-
-ParseOutcome parseInfoArgs(const std::vector<std::string>& args, InfoArgs& out) {
+// The walk every command shares: words go to positional, options to
+// takeOption, which answers whether it knows the option (and may set error).
+// Stops at --help, at the first error and at an unknown option.
+template <class TakeOption>
+ParseOutcome walkArguments(const std::vector<std::string>& args, std::vector<std::string>& positional,
+                           TakeOption takeOption) {
   ParseOutcome outcome;
   ArgCursor cursor(args);
-  std::vector<std::string> positional;
-  while (!cursor.done()) {
+  while (!cursor.done() && outcome.error.empty()) {
     if (cursor.atHelp()) return {true, ""};
     if (!cursor.atOption()) {
       positional.push_back(cursor.takeWord());
       continue;
     }
     const std::string option = cursor.takeOption();
-    if (parseStateOption(option, cursor, out.state, outcome.error)) {
-      if (!outcome.error.empty()) return outcome;
-      continue;
-    }
-    return unknownOption(option);
+    if (!takeOption(option, cursor, outcome.error)) return unknownOption(option);
   }
+  return outcome;
+}
+
+}  // namespace
+
+ParseOutcome parseInfoArgs(const std::vector<std::string>& args, InfoArgs& out) {
+  std::vector<std::string> positional;
+  ParseOutcome outcome =
+      walkArguments(args, positional, [&](const std::string& option, ArgCursor& cursor, std::string& error) {
+        return parseStateOption(option, cursor, out.state, error);
+      });
+  if (!outcome.ok()) return outcome;
   if (positional.size() != 1) {
     outcome.error = positional.empty() ? "info needs a LIBRARY"
                                        : "info takes one LIBRARY, got " + std::to_string(positional.size()) + " words";
@@ -186,21 +196,12 @@ ParseOutcome parseInfoArgs(const std::vector<std::string>& args, InfoArgs& out) 
 }
 
 ParseOutcome parseRenderArgs(const std::vector<std::string>& args, RenderArgs& out) {
-  ParseOutcome outcome;
-  ArgCursor cursor(args);
   std::vector<std::string> positional;
-  while (!cursor.done() && outcome.error.empty()) {
-    if (cursor.atHelp()) return {true, ""};
-    if (!cursor.atOption()) {
-      positional.push_back(cursor.takeWord());
-      continue;
-    }
-    const std::string option = cursor.takeOption();
-    if (parseAudioOption(option, cursor, out.audio, outcome.error)) continue;
-    if (parseStateOption(option, cursor, out.state, outcome.error)) continue;
-    return unknownOption(option);
-  }
-  if (!outcome.error.empty()) return outcome;
+  ParseOutcome outcome =
+      walkArguments(args, positional, [&](const std::string& option, ArgCursor& cursor, std::string& error) {
+        return parseAudioOption(option, cursor, out.audio, error) || parseStateOption(option, cursor, out.state, error);
+      });
+  if (!outcome.ok()) return outcome;
   if (positional.size() == 2) {
     out.library = positional[0];
     out.output = positional[1];
@@ -215,44 +216,34 @@ ParseOutcome parseRenderArgs(const std::vector<std::string>& args, RenderArgs& o
 }
 
 ParseOutcome parseResponseArgs(const std::vector<std::string>& args, ResponseArgs& out) {
-  ParseOutcome outcome;
-  ArgCursor cursor(args);
   std::vector<std::string> positional;
-  while (!cursor.done() && outcome.error.empty()) {
-    if (cursor.atHelp()) return {true, ""};
-    if (!cursor.atOption()) {
-      positional.push_back(cursor.takeWord());
-      continue;
-    }
-    const std::string option = cursor.takeOption();
-    std::string value;
-    if (option == "--program") {
-      // Each program is a curve of its own.
-      if (cursor.takeValue(option, value, outcome.error)) out.programs.push_back(value);
-      continue;
-    }
-    if (option == "--all-programs") {
-      out.allPrograms = true;
-      continue;
-    }
-    if (option == "--png" || option == "--csv" || option == "--title") {
-      if (!cursor.takeValue(option, value, outcome.error)) continue;
-      (option == "--png" ? out.png : option == "--csv" ? out.csv : out.title) = value;
-      continue;
-    }
-    if (option == "--points") {
-      long long points = 0;
-      if (cursor.takeValue(option, value, outcome.error) &&
-          parseInteger(option, value, 16, 10000, points, outcome.error)) {
-        out.points = static_cast<int>(points);
-      }
-      continue;
-    }
-    if (parseAudioOption(option, cursor, out.audio, outcome.error)) continue;
-    if (parseStateOption(option, cursor, out.state, outcome.error)) continue;
-    return unknownOption(option);
-  }
-  if (!outcome.error.empty()) return outcome;
+  ParseOutcome outcome =
+      walkArguments(args, positional, [&](const std::string& option, ArgCursor& cursor, std::string& error) {
+        std::string value;
+        if (option == "--program") {
+          // Each program is a curve of its own.
+          if (cursor.takeValue(option, value, error)) out.programs.push_back(value);
+          return true;
+        }
+        if (option == "--all-programs") {
+          out.allPrograms = true;
+          return true;
+        }
+        if (option == "--png" || option == "--csv" || option == "--title") {
+          if (!cursor.takeValue(option, value, error)) return true;
+          (option == "--png" ? out.png : option == "--csv" ? out.csv : out.title) = value;
+          return true;
+        }
+        if (option == "--points") {
+          long long points = 0;
+          if (cursor.takeValue(option, value, error) && parseInteger(option, value, 16, 10000, points, error)) {
+            out.points = static_cast<int>(points);
+          }
+          return true;
+        }
+        return parseAudioOption(option, cursor, out.audio, error) || parseStateOption(option, cursor, out.state, error);
+      });
+  if (!outcome.ok()) return outcome;
   if (positional.size() != 1) {
     outcome.error = "response needs exactly one LIBRARY";
   } else if (out.png.empty() && out.csv.empty()) {
@@ -266,119 +257,94 @@ ParseOutcome parseResponseArgs(const std::vector<std::string>& args, ResponseArg
 }
 
 ParseOutcome parseBenchArgs(const std::vector<std::string>& args, BenchArgs& out) {
-  ParseOutcome outcome;
-  ArgCursor cursor(args);
-  while (!cursor.done() && outcome.error.empty()) {
-    if (cursor.atHelp()) return {true, ""};
-    if (!cursor.atOption()) {
-      out.libraries.push_back(cursor.takeWord());
-      continue;
-    }
-    const std::string option = cursor.takeOption();
-    std::string value;
-    if (option == "--seconds") {
-      if (cursor.takeValue(option, value, outcome.error))
-        parseNumber(option, value, 0.1, 3600.0, out.seconds, outcome.error);
-      continue;
-    }
-    if (option == "--rounds") {
-      long long rounds = 0;
-      if (cursor.takeValue(option, value, outcome.error) &&
-          parseInteger(option, value, 1, 1000, rounds, outcome.error)) {
-        out.rounds = static_cast<int>(rounds);
-      }
-      continue;
-    }
-    if (option == "--program") {
-      if (cursor.takeValue(option, value, outcome.error)) out.program = value;
-      continue;
-    }
-    if (parseAudioOption(option, cursor, out.audio, outcome.error)) continue;
-    return unknownOption(option);
-  }
-  if (outcome.error.empty() && out.libraries.empty()) outcome.error = "bench needs at least one LIBRARY";
+  ParseOutcome outcome =
+      walkArguments(args, out.libraries, [&](const std::string& option, ArgCursor& cursor, std::string& error) {
+        std::string value;
+        if (option == "--seconds") {
+          if (cursor.takeValue(option, value, error)) parseNumber(option, value, 0.1, 3600.0, out.seconds, error);
+          return true;
+        }
+        if (option == "--rounds") {
+          long long rounds = 0;
+          if (cursor.takeValue(option, value, error) && parseInteger(option, value, 1, 1000, rounds, error)) {
+            out.rounds = static_cast<int>(rounds);
+          }
+          return true;
+        }
+        if (option == "--program") {
+          if (cursor.takeValue(option, value, error)) out.program = value;
+          return true;
+        }
+        return parseAudioOption(option, cursor, out.audio, error);
+      });
+  if (!outcome.ok()) return outcome;
+  if (out.libraries.empty()) outcome.error = "bench needs at least one LIBRARY";
   return outcome;
 }
 
 ParseOutcome parseValidateArgs(const std::vector<std::string>& args, ValidateArgs& out) {
-  ParseOutcome outcome;
-  ArgCursor cursor(args);
   std::vector<std::string> positional;
-  while (!cursor.done() && outcome.error.empty()) {
-    if (cursor.atHelp()) return {true, ""};
-    if (!cursor.atOption()) {
-      positional.push_back(cursor.takeWord());
-      continue;
-    }
-    const std::string option = cursor.takeOption();
-    std::string value;
-    long long number = 0;
-    if (option == "--strictness") {
-      if (cursor.takeValue(option, value, outcome.error) && parseInteger(option, value, 1, 10, number, outcome.error)) {
-        out.strictness = static_cast<int>(number);
-      }
-      continue;
-    }
-    if (option == "--seed") {
-      if (cursor.takeValue(option, value, outcome.error) &&
-          parseInteger(option, value, 0, std::numeric_limits<long long>::max(), number, outcome.error)) {
-        out.seed = static_cast<uint64_t>(number);
-      }
-      continue;
-    }
-    return unknownOption(option);
-  }
-  if (outcome.error.empty()) {
-    if (positional.size() != 1) {
-      outcome.error = "validate needs exactly one LIBRARY";
-    } else {
-      out.library = positional[0];
-    }
+  ParseOutcome outcome =
+      walkArguments(args, positional, [&](const std::string& option, ArgCursor& cursor, std::string& error) {
+        std::string value;
+        long long number = 0;
+        if (option == "--strictness") {
+          if (cursor.takeValue(option, value, error) && parseInteger(option, value, 1, 10, number, error)) {
+            out.strictness = static_cast<int>(number);
+          }
+          return true;
+        }
+        if (option == "--seed") {
+          if (cursor.takeValue(option, value, error) &&
+              parseInteger(option, value, 0, std::numeric_limits<long long>::max(), number, error)) {
+            out.seed = static_cast<uint64_t>(number);
+          }
+          return true;
+        }
+        return false;
+      });
+  if (!outcome.ok()) return outcome;
+  if (positional.size() != 1) {
+    outcome.error = "validate needs exactly one LIBRARY";
+  } else {
+    out.library = positional[0];
   }
   return outcome;
 }
 
 ParseOutcome parseEditorArgs(const std::vector<std::string>& args, EditorArgs& out) {
-  ParseOutcome outcome;
-  ArgCursor cursor(args);
   std::vector<std::string> positional;
-  while (!cursor.done() && outcome.error.empty()) {
-    if (cursor.atHelp()) return {true, ""};
-    if (!cursor.atOption()) {
-      positional.push_back(cursor.takeWord());
-      continue;
-    }
-    const std::string option = cursor.takeOption();
-    std::string value;
-    if (option == "--png") {
-      if (cursor.takeValue(option, value, outcome.error)) out.png = value;
-      continue;
-    }
-    if (option == "--drag" || option == "--click" || option == "--wheel") {
-      if (!cursor.takeValue(option, value, outcome.error)) continue;
-      EditorGesture gesture;
-      std::vector<int> n;
-      if (option == "--drag") {
-        if (!parseNumberList(option, value, 4, n, outcome.error)) continue;
-        gesture = {EditorGesture::Drag, n[0], n[1], n[2], n[3], 0};
-      } else if (option == "--click") {
-        if (!parseNumberList(option, value, 2, n, outcome.error)) continue;
-        gesture = {EditorGesture::Click, n[0], n[1], 0, 0, 0};
-      } else {
-        if (!parseNumberList(option, value, 3, n, outcome.error)) continue;
-        if (n[2] == 0 || n[2] < -100 || n[2] > 100) {
-          outcome.error = "--wheel expects 1 to 100 notches up or down, got " + std::to_string(n[2]);
-          continue;
+  ParseOutcome outcome =
+      walkArguments(args, positional, [&](const std::string& option, ArgCursor& cursor, std::string& error) {
+        std::string value;
+        if (option == "--png") {
+          if (cursor.takeValue(option, value, error)) out.png = value;
+          return true;
         }
-        gesture = {EditorGesture::Wheel, n[0], n[1], 0, 0, n[2]};
-      }
-      out.gestures.push_back(gesture);
-      continue;
-    }
-    if (parseStateOption(option, cursor, out.state, outcome.error)) continue;
-    return unknownOption(option);
-  }
-  if (!outcome.error.empty()) return outcome;
+        if (option == "--drag" || option == "--click" || option == "--wheel") {
+          if (!cursor.takeValue(option, value, error)) return true;
+          EditorGesture gesture;
+          std::vector<int> n;
+          if (option == "--drag") {
+            if (!parseNumberList(option, value, 4, n, error)) return true;
+            gesture = {EditorGesture::Drag, n[0], n[1], n[2], n[3], 0};
+          } else if (option == "--click") {
+            if (!parseNumberList(option, value, 2, n, error)) return true;
+            gesture = {EditorGesture::Click, n[0], n[1], 0, 0, 0};
+          } else {
+            if (!parseNumberList(option, value, 3, n, error)) return true;
+            if (n[2] == 0 || n[2] < -100 || n[2] > 100) {
+              error = "--wheel expects 1 to 100 notches up or down, got " + std::to_string(n[2]);
+              return true;
+            }
+            gesture = {EditorGesture::Wheel, n[0], n[1], 0, 0, n[2]};
+          }
+          out.gestures.push_back(gesture);
+          return true;
+        }
+        return parseStateOption(option, cursor, out.state, error);
+      });
+  if (!outcome.ok()) return outcome;
   if (positional.size() != 1) {
     outcome.error = "editor needs exactly one LIBRARY";
   } else if (out.png.empty()) {
