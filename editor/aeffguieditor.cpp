@@ -66,8 +66,7 @@ void AEffGUIEditor::doIdleStuff() {
     now += 4;
     if (platform::tickDifference(now, nextIdleTick - 50) < 0) return;
   }
-  idle();
-  if (frame) frame->updateWindow();
+  idle();  // the frame's idle paints what it invalidated
   inIdleUpdate = true;
   nextIdleTick = now + 100;
   if (effect) effect->masterIdle();

@@ -40,6 +40,8 @@ class EffectAccess {
   virtual const char* manualFolderPath() = 0;
   // The current program's current-side preset file, relative to the preset folder.
   virtual void currentFileName(char (&name)[platform::kPathCapacity]) = 0;
+  // That file as a full path in the preset folder; false when it does not fit.
+  virtual bool currentPresetPath(char (&path)[platform::kPathCapacity]) = 0;
 
   virtual bool loadPreset(const char* path) = 0;
   virtual bool savePreset(const char* path) = 0;
@@ -81,14 +83,8 @@ class ProductEffectAccess final : public EffectAccess {
 
   const char* presetFolderPath() override { return presetFolder_.c_str(); }
   const char* manualFolderPath() override { return manualFolder_.c_str(); }
-  void currentFileName(char (&name)[platform::kPathCapacity]) override {
-    const auto& store = effect_.programStore();
-    const int program = effect_.getProgram();
-    const auto& slot = store.program[program >= 0 && program < kProgramCount ? program : 0];
-    const char* stored = slot.fileName[effect_.getActiveSide() != 0 ? 1 : 0];
-    std::memset(name, 0, sizeof(name));
-    std::memcpy(name, stored, boundedLength(stored, platform::kPathCapacity - 1));
-  }
+  void currentFileName(char (&name)[platform::kPathCapacity]) override { files_.currentRelativeName(name); }
+  bool currentPresetPath(char (&path)[platform::kPathCapacity]) override { return files_.currentPresetPath(path); }
 
   bool loadPreset(const char* path) override { return files_.loadPreset(path); }
   bool savePreset(const char* path) override { return files_.savePreset(path); }

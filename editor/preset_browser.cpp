@@ -92,17 +92,15 @@ void sorvaneGUI::scanPresetFolder(COptionMenu* root, const char* folder) {
   folders_.clear();
   root->removeAllEntry();
   currentMenu_ = nullptr;
-  int counter = 0;
-  scanFolder(root, root, folder, 0, counter);
-  folderCount_ = counter;
+  scanFolder(root, root, folder, 0);
   currentFolder_ = 0;
 }
 
 // One pass over the tree: a folder gets its record and number before its
 // sub-folders (depth first), its menu lists the sub-folders first and then its
 // presets, each group in the listing's order.
-void sorvaneGUI::scanFolder(COptionMenu* root, COptionMenu* menu, const std::string& path, int depth, int& counter) {
-  folders_.push_back({menu, path, counter++});
+void sorvaneGUI::scanFolder(COptionMenu* root, COptionMenu* menu, const std::string& path, int depth) {
+  folders_.push_back({menu, path});
   std::vector<platform::FolderEntry> entries;
   if (!services.files || !services.files->listFolder(path.c_str(), entries)) return;
   const std::string extension = access_->product().presetExtension;
@@ -113,7 +111,7 @@ void sorvaneGUI::scanFolder(COptionMenu* root, COptionMenu* menu, const std::str
     if (subPath.size() >= static_cast<size_t>(platform::kPathCapacity)) continue;
     auto* sub = new COptionMenu(root->getViewSize(), this, root->getTag(), nullptr, nullptr, kSubMenuStyle);
     menu->addEntry(sub, entry.name.c_str());
-    scanFolder(root, sub, subPath, depth + 1, counter);
+    scanFolder(root, sub, subPath, depth + 1);
   }
   for (const platform::FolderEntry& entry : entries) {
     if (entry.isDirectory || entry.isLink) continue;
@@ -124,15 +122,13 @@ void sorvaneGUI::scanFolder(COptionMenu* root, COptionMenu* menu, const std::str
 }
 
 const sorvaneGUI::FolderRecord* sorvaneGUI::folderRecord(int number) const {
-  for (const FolderRecord& record : folders_)
-    if (record.number == number) return &record;
-  return nullptr;
+  return number >= 0 && number < folderCount() ? &folders_[static_cast<size_t>(number)] : nullptr;
 }
 
-const sorvaneGUI::FolderRecord* sorvaneGUI::folderRecordOf(const COptionMenu* menu) const {
-  for (const FolderRecord& record : folders_)
-    if (record.menu == menu) return &record;
-  return nullptr;
+int sorvaneGUI::folderNumberOf(const COptionMenu* menu) const {
+  for (size_t i = 0; i < folders_.size(); ++i)
+    if (folders_[i].menu == menu) return static_cast<int>(i);
+  return -1;
 }
 
 bool sorvaneGUI::presetFileExists(const char* path) {
@@ -151,9 +147,10 @@ bool sorvaneGUI::selectPresetByPath(const char* path) {
   if (!presetFileExists(path)) return false;
   const char* name = lastComponent(path);
   const std::string folder(path, static_cast<size_t>(name - path) - (name > path ? 1 : 0));
-  const FolderRecord* record = nullptr;
-  for (const FolderRecord& r : folders_)
-    if (r.path == folder) record = &r;
+  int number = -1;
+  for (size_t i = 0; i < folders_.size(); ++i)
+    if (folders_[i].path == folder) number = static_cast<int>(i);
+  const FolderRecord* record = folderRecord(number);
   if (!record) {
     currentMenu_ = nullptr;
     currentEntry_ = -1;
@@ -169,7 +166,7 @@ bool sorvaneGUI::selectPresetByPath(const char* path) {
   record->menu->checkEntry(found, true);
   currentMenu_ = record->menu;
   currentEntry_ = found;
-  currentFolder_ = record->number;
+  currentFolder_ = number;
   showPresetName(withoutExtension(name).c_str());
   return true;
 }
@@ -187,10 +184,8 @@ void sorvaneGUI::doRefreshPresetDisplay() {
   if (presetFolderExists_) {
     if (!presetMenu_) return;
     scanPresetFolder(presetMenu_, access_->presetFolderPath());
-    char relative[platform::kPathCapacity];
-    access_->currentFileName(relative);
     char path[platform::kPathCapacity];
-    const bool fits = joinPath(access_->presetFolderPath(), relative, path, sizeof(path));
+    const bool fits = access_->currentPresetPath(path);
     // A missing file already shows its name with the marker; only a preset
     // found is clean, so the marker never doubles.
     presetNameClean_ = fits && selectPresetByPath(path);
@@ -220,7 +215,6 @@ void sorvaneGUI::presetMenuChosen(COptionMenu* /*reporting*/) {
   if (!menu || chosen < 0) return;
   if (!presetFolderExists_) {
     access_->setProgram(chosen);
-    applyPending();
     presetMenu_->setDirty(true);
     access_->updateDisplay();
     return;
@@ -229,11 +223,12 @@ void sorvaneGUI::presetMenuChosen(COptionMenu* /*reporting*/) {
   const int oldEntry = currentEntry_;
   const int oldFolder = currentFolder_;
   if (oldMenu) oldMenu->checkEntry(oldEntry, false);
-  const FolderRecord* record = folderRecordOf(menu);
+  const int number = folderNumberOf(menu);
+  const FolderRecord* record = folderRecord(number);
   currentMenu_ = menu;
   currentEntry_ = chosen;
   if (record && loadFromMenu(*record, chosen)) {
-    currentFolder_ = record->number;
+    currentFolder_ = number;
     menu->setValue(static_cast<float>(chosen));
     menu->checkEntry(chosen, true);
     showPresetName(withoutExtension(menu->getEntry(chosen)->getTitle().c_str()).c_str());
@@ -255,15 +250,14 @@ void sorvaneGUI::stepPreset(int direction) {
     if (program < 0) program = kProgramCount - 1;
     if (program >= kProgramCount) program = 0;
     access_->setProgram(program);
-    applyPending();
     if (presetMenu_) presetMenu_->setDirty(true);
     access_->updateDisplay();
     return;
   }
   if (!currentMenu_) return;
-  const FolderRecord* record = folderRecordOf(currentMenu_);
+  int folder = folderNumberOf(currentMenu_);
+  const FolderRecord* record = folderRecord(folder);
   if (!record) return;
-  int folder = record->number;
   int entry = currentEntry_ + direction;
   // Walk the folders in number order (depth first), skipping sub-menu entries.
   while (true) {
@@ -287,7 +281,7 @@ void sorvaneGUI::stepPreset(int direction) {
     }
     folder += direction;
     record = folderRecord(folder);
-    if (folder < 0 || folder >= folderCount_ || !record) return;
+    if (!record) return;
     entry = direction > 0 ? 0 : record->menu->getNbEntries() - 1;
   }
 }
@@ -325,14 +319,11 @@ void sorvaneGUI::fileMenuChosen(int index) {
   char path[platform::kPathCapacity];
   if (presetFolderExists_) {
     switch (index) {
-      case 0: {
-        char relative[platform::kPathCapacity];
-        access_->currentFileName(relative);
-        if (!joinPath(access_->presetFolderPath(), relative, path, sizeof(path))) return;
-        if (relative[0] == 0 || !services.files || !services.files->isRegularFile(path)) return;
+      case 0:
+        // Only an existing file is replaced (an empty name leaves the folder itself).
+        if (!access_->currentPresetPath(path) || !services.files || !services.files->isRegularFile(path)) return;
         if (askToReplace(path)) access_->savePreset(path);
         return;
-      }
       case 1:
         if (!runFileDialog(true, false, true, path)) return;
         if (isInsideFolder(path, access_->presetFolderPath()))

@@ -225,7 +225,6 @@ void sorvaneGUI::releaseTree() {
   if (about_ && !splash_) about_->forget();
   presetMenu_ = nullptr;
   folders_.clear();
-  folderCount_ = 0;
   currentMenu_ = nullptr;
   currentEntry_ = -1;
   fileMenu_ = nullptr;
@@ -287,10 +286,11 @@ void sorvaneGUI::showActiveSide() {
 }
 
 void sorvaneGUI::toggleSide() {
+  // The switch flipped itself on the click, but the effect's side is what
+  // counts (sides are per program, so the two can disagree after a program
+  // change): the preset-display refresh the switch causes sets both the
+  // switch and the copy button from it, at the end of this event.
   access_->toggleActiveSide();
-  // The switch flipped itself on the click; the effect's side is what counts
-  // (sides are per program, so the two can disagree after a program change).
-  showActiveSide();
   access_->updateDisplay();
 }
 
@@ -317,7 +317,8 @@ void sorvaneGUI::valueChanged(CControl* control) {
     if (arrow && control->getValue() < 0.5f) stepPreset(tag == tags.previous ? -1 : 1);
     control->setDirty(true);
   }
-  // The effect may have left work for the controls: do it while the user watches.
+  // The effect may have left work for the controls (values, refreshes): do it
+  // while the user watches.
   if (frame) applyPending();
 }
 

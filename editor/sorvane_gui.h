@@ -97,7 +97,7 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   bool isFolderMode() const { return presetFolderExists_; }
   bool isPresetNameClean() const { return presetNameClean_; }
   int currentFolderNumber() const { return currentFolder_; }
-  int folderCount() const { return folderCount_; }
+  int folderCount() const { return static_cast<int>(folders_.size()); }
   COptionMenu* currentPresetMenu() const { return currentMenu_; }
   int currentPresetEntry() const { return currentEntry_; }
   // Applies what other threads left for the controls (values, refreshes).
@@ -108,10 +108,11 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
     std::atomic<float> value{0.0f};
     std::atomic<bool> changed{false};
   };
+  // A folder of the preset menu tree; its folder number is its index in
+  // folders_ (depth first, a folder before its sub-folders).
   struct FolderRecord {
     COptionMenu* menu;  // not owned: the root menu or a sub-menu of it
     std::string path;
-    int number;
   };
 
   bool build(void* parentWindow);
@@ -124,11 +125,12 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   void doRefreshPresetDisplay();
   void doRefreshProgramMenu();
   void scanPresetFolder(COptionMenu* root, const char* folder);
-  void scanFolder(COptionMenu* root, COptionMenu* menu, const std::string& path, int depth, int& counter);
+  void scanFolder(COptionMenu* root, COptionMenu* menu, const std::string& path, int depth);
   void showPresetName(const char* text);
   // The record of a folder number, or null.
   const FolderRecord* folderRecord(int number) const;
-  const FolderRecord* folderRecordOf(const COptionMenu* menu) const;
+  // The folder number of a menu of the tree, or -1.
+  int folderNumberOf(const COptionMenu* menu) const;
   bool loadFromMenu(const FolderRecord& record, int entry);
   bool runFileDialog(bool save, bool bank, bool inPresetFolder, char (&path)[platform::kPathCapacity]);
   bool askToReplace(const char* path);
@@ -156,7 +158,6 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   bool presetFolderExists_ = false;
   bool presetNameClean_ = true;
   std::vector<FolderRecord> folders_;
-  int folderCount_ = 0;
   COptionMenu* currentMenu_ = nullptr;
   int currentEntry_ = -1;
   int currentFolder_ = 0;

@@ -264,10 +264,7 @@ class PresetFiles {
   // file; false also when that file is missing or unreadable.
   bool isPresetModified() {
     char path[platform::kPathCapacity];
-    const char* stored = currentFileName();
-    char relative[platform::kPathCapacity] = {};
-    std::memcpy(relative, stored, boundedLength(stored, platform::kPathCapacity - 1));
-    if (!joinPath(presetFolderPath, relative, path, sizeof(path))) return false;
+    if (!currentPresetPath(path)) return false;
     if (!listener->presetFileExists(path)) return false;
 
     Record record;
@@ -288,6 +285,20 @@ class PresetFiles {
   }
 
   const char* presetFolder() const { return presetFolderPath; }
+
+  // The current program's current-side preset file, relative to the preset
+  // folder as the slot stores it (always terminated).
+  void currentRelativeName(char (&out)[platform::kPathCapacity]) {
+    const char* stored = currentFileName();
+    std::memset(out, 0, sizeof(out));
+    std::memcpy(out, stored, boundedLength(stored, platform::kPathCapacity - 1));
+  }
+  // The same file as a full path; false when it does not fit.
+  bool currentPresetPath(char (&path)[platform::kPathCapacity]) {
+    char relative[platform::kPathCapacity];
+    currentRelativeName(relative);
+    return joinPath(presetFolderPath, relative, path, sizeof(path));
+  }
 
  private:
   int currentProgram() {
