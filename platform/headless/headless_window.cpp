@@ -87,25 +87,23 @@ WindowEventResult HeadlessWindow::send(const WindowEvent& event) {
   return result;
 }
 
-WindowEventResult HeadlessWindow::mouseDown(int x, int y, int buttons) {
+WindowEventResult HeadlessWindow::pointer(WindowEventType type, int x, int y, int buttons) {
   WindowEvent e;
-  e.type = WindowEventType::MouseDown;
+  e.type = type;
   e.x = x, e.y = y, e.buttons = buttons;
   return send(e);
+}
+
+WindowEventResult HeadlessWindow::mouseDown(int x, int y, int buttons) {
+  return pointer(WindowEventType::MouseDown, x, y, buttons);
 }
 
 WindowEventResult HeadlessWindow::mouseMove(int x, int y, int buttons) {
-  WindowEvent e;
-  e.type = WindowEventType::MouseMove;
-  e.x = x, e.y = y, e.buttons = buttons;
-  return send(e);
+  return pointer(WindowEventType::MouseMove, x, y, buttons);
 }
 
 WindowEventResult HeadlessWindow::mouseUp(int x, int y, int buttons) {
-  WindowEvent e;
-  e.type = WindowEventType::MouseUp;
-  e.x = x, e.y = y, e.buttons = buttons;
-  return send(e);
+  return pointer(WindowEventType::MouseUp, x, y, buttons);
 }
 
 WindowEventResult HeadlessWindow::wheel(int x, int y, int delta, int buttons) {

@@ -53,6 +53,7 @@ class HeadlessWindow final : public NativeWindow {
 
  private:
   void paint(const DrawRect& area);
+  WindowEventResult pointer(WindowEventType type, int x, int y, int buttons);
 
   HeadlessWindowSystem& system_;
   // Cleared by the destructor: a client may destroy the window from inside an event.
