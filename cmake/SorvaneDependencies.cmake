@@ -135,6 +135,10 @@ endfunction()
 # start), label "window", one ctest test per program. Windows programs run
 # under Wine with that display. Without xvfb-run the test fails: it never skips.
 find_program(SORVANE_XVFB_RUN xvfb-run)
+# -noreset: a server resets when its last client goes and refuses
+# connections meanwhile, so a program that opens a second connection right
+# after closing its first (probing for a display, say) would find none.
+set(SORVANE_XVFB_SERVER_ARGS "-screen 0 1280x1024x24 -noreset")
 function(sorvane_add_window_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -147,7 +151,7 @@ function(sorvane_add_window_test name)
     set(run $<TARGET_FILE:${name}>)
   endif()
   if(SORVANE_XVFB_RUN)
-    add_test(NAME ${name} COMMAND ${SORVANE_XVFB_RUN} -a -s "-screen 0 1280x1024x24" ${run})
+    add_test(NAME ${name} COMMAND ${SORVANE_XVFB_RUN} -a -s "${SORVANE_XVFB_SERVER_ARGS}" ${run})
   else()
     add_test(NAME ${name} COMMAND sh -c "echo 'xvfb-run not found (Debian package xvfb): window tests cannot run' >&2; exit 1")
   endif()
