@@ -2,8 +2,6 @@
 #   sorvane_platform_ui: the native ones and the bundle that hands them out;
 #   the headless window is built everywhere (tests, snapshots, and the
 #   editor's window where no window system is built in).
-#   sorvane_platform_host_window: the host's window for sorvane-host and the
-#   window tests (Win32, or X11 with XTest), apart from what the plug-ins link.
 add_library(sorvane_platform_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/headless/headless_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menu/menu_model.cpp
@@ -16,8 +14,6 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/win32/popup_menu_win32.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win32/window_win32.cpp)
   target_link_libraries(sorvane_platform_ui PRIVATE ole32 shell32 user32 gdi32 uuid)
-  add_library(sorvane_platform_host_window STATIC ${CMAKE_CURRENT_LIST_DIR}/win32/host_window_win32.cpp)
-  target_link_libraries(sorvane_platform_host_window PUBLIC sorvane_platform_ui PRIVATE user32 gdi32 sorvane_warnings)
 else()
   target_sources(sorvane_platform_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/headless/native_headless.cpp
@@ -36,15 +32,6 @@ else()
       ${CMAKE_CURRENT_LIST_DIR}/x11/popup_menu_x11.cpp
       ${CMAKE_CURRENT_LIST_DIR}/x11/native_x11.cpp)
     target_link_libraries(sorvane_platform_ui PRIVATE X11::X11 X11::Xext)
-    # The host's window for sorvane-host and the window tests, and the
-    # tests' robot: apart, so the plug-ins do not link the input-faking extension.
-    if(X11_Xtst_FOUND)
-      add_library(sorvane_platform_host_window STATIC
-        ${CMAKE_CURRENT_LIST_DIR}/x11/host_window_x11.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/x11/robot_x11.cpp)
-      target_link_libraries(sorvane_platform_host_window PUBLIC sorvane_platform_ui
-        PRIVATE X11::X11 X11::Xtst sorvane_warnings)
-    endif()
   else()
     message(WARNING "X11 or Xext not found (libx11-dev, libxext-dev): the Linux editor will have no window")
   endif()
@@ -52,18 +39,3 @@ endif()
 target_include_directories(sorvane_platform_ui PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(sorvane_platform_ui PUBLIC sorvane_platform_draw sorvane_platform_system sorvane_platform_files
   PRIVATE sorvane_warnings)
-
-# Where the build has no host window, the tools get one that is never made
-# (sorvane-host's editor command then says there is no display).
-if(NOT TARGET sorvane_platform_host_window)
-  add_library(sorvane_platform_no_host_window STATIC ${CMAKE_CURRENT_LIST_DIR}/headless/no_host_window.cpp)
-  target_link_libraries(sorvane_platform_no_host_window PUBLIC sorvane_platform_ui PRIVATE sorvane_warnings)
-endif()
-
-# What the Windows window tests ask of the system (window facts, menus and
-# dialogs answered from a watchdog thread, drops): test support only.
-if(WIN32)
-  add_library(sorvane_platform_win32_probe STATIC ${CMAKE_CURRENT_LIST_DIR}/win32/window_probe.cpp)
-  target_include_directories(sorvane_platform_win32_probe PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(sorvane_platform_win32_probe PRIVATE ole32 shell32 user32 uuid sorvane_warnings)
-endif()

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/library.h"
+#include "hostkit/library.h"
 #include "plugin/vst/aeffect.h"
 
 namespace {
@@ -48,7 +48,7 @@ class LoadedPlugin : public ::testing::TestWithParam<ProductUnderTest> {
   void SetUp() override {
     hostVersionAnswer = 2400;
     std::string error;
-    library = sorvane::platform::Library::load(libraryPath(GetParam()), error);
+    library = sorvane::hostkit::Library::load(libraryPath(GetParam()), error);
     ASSERT_TRUE(library.isLoaded()) << error;
     entry = reinterpret_cast<VstPluginMainProc>(library.symbol("VSTPluginMain"));
     ASSERT_NE(entry, nullptr);
@@ -60,7 +60,7 @@ class LoadedPlugin : public ::testing::TestWithParam<ProductUnderTest> {
   }
   static VstIntPtr close(AEffect* effect) { return effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f); }
 
-  sorvane::platform::Library library;
+  sorvane::hostkit::Library library;
   VstPluginMainProc entry = nullptr;
 };
 

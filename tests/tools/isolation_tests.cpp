@@ -5,10 +5,10 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/library.h"
+#include "hostkit/library.h"
 #include "test_plugins.h"
 
-namespace sorvane::platform {
+namespace sorvane::hostkit {
 namespace {
 
 TEST(Isolation, HandsBackWhatTheWorkReturns) {
@@ -62,4 +62,4 @@ TEST(LibraryLoading, FindsExportedSymbolsAndUnloads) {
 }
 
 }  // namespace
-}  // namespace sorvane::platform
+}  // namespace sorvane::hostkit

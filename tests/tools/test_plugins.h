@@ -7,14 +7,14 @@
 #include <memory>
 #include <string>
 
-#include "platform/library.h"
+#include "hostkit/library.h"
 #include "tools/sorvane-host/plugin_host.h"
 
 namespace sorvane::host::testing {
 
 // "faulty_none", "faulty_nan", "faulty_state", "faulty_zero_crash", "not_a_plugin".
 inline std::string testPluginPath(const std::string& name) {
-  return std::string(SORVANE_TEST_PLUGIN_DIR) + name + platform::libraryFileSuffix();
+  return std::string(SORVANE_TEST_PLUGIN_DIR) + name + hostkit::libraryFileSuffix();
 }
 
 inline std::unique_ptr<PluginLibrary> openTestPlugin(const std::string& name) {

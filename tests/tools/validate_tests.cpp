@@ -60,7 +60,7 @@ TEST(Validate, FindsStateThatChangesOnAChunkRoundTrip) {
 }
 
 TEST(Validate, SurvivesAPlugInThatCrashesOnAnEmptyBlock) {
-  if (!platform::isolationAvailable()) GTEST_SKIP() << "no child processes on this platform";
+  if (!hostkit::isolationAvailable()) GTEST_SKIP() << "no child processes on this platform";
   const Report report = validate("faulty_zero_crash", 5);
   EXPECT_EQ(report.summary.failed, 1) << report.text;
   const std::string line = lineOf(report.text, "block size 0");

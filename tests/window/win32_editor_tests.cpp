@@ -15,7 +15,7 @@
 namespace sorvane::test {
 namespace {
 
-namespace probe = platform::win32probe;
+namespace probe = hostkit::win32probe;
 using platform::kButtonLeft;
 using platform::kModifierControl;
 

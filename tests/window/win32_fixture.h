@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "hostkit/host_window.h"
+#include "hostkit/win32/window_probe.h"
 #include "platform/draw.h"
-#include "platform/host_window.h"
 #include "platform/ui_services.h"
-#include "platform/win32/window_probe.h"
 #include "tests/editor/editor_fixture.h"
 
 namespace sorvane::test {
@@ -29,7 +29,7 @@ struct RecordedDialogs : platform::FileDialogService {
 };
 
 // A host window, or a failed test: without a display there is nothing to test.
-std::unique_ptr<platform::HostWindow> makeHostWindow(int width, int height);
+std::unique_ptr<hostkit::HostWindow> makeHostWindow(int width, int height);
 
 template <class Product>
 class Win32EditorTest : public ::testing::Test {
@@ -72,7 +72,7 @@ class Win32EditorTest : public ::testing::Test {
     host->pump(
         milliseconds, [](void* self) { static_cast<Win32EditorTest*>(self)->dispatch(effEditIdle); }, this);
   }
-  void* editorWindow() const { return platform::win32probe::firstChildWindow(host->handle()); }
+  void* editorWindow() const { return hostkit::win32probe::firstChildWindow(host->handle()); }
   const editor::EditorLayout& layout() const { return layoutOf<Product>(); }
   const editor::ParameterControl& controlOf(int tag) const {
     for (const auto& c : layout().controls)
@@ -99,7 +99,7 @@ class Win32EditorTest : public ::testing::Test {
     return pixels;
   }
 
-  std::unique_ptr<platform::HostWindow> host;
+  std::unique_ptr<hostkit::HostWindow> host;
   platform::UiServices services{};
   platform::ScriptedMessageBox messages;
   RecordedDialogs dialogs;

@@ -12,7 +12,7 @@
 namespace sorvane::test {
 namespace {
 
-namespace probe = platform::win32probe;
+namespace probe = hostkit::win32probe;
 
 struct RecordingView : CView {
   explicit RecordingView(const CRect& size) : CView(size) {}
@@ -64,7 +64,7 @@ class Win32Frame : public ::testing::Test {
   }
 
   platform::OleSession ole;  // drag and drop needs the thread's OLE session
-  std::unique_ptr<platform::HostWindow> host;
+  std::unique_ptr<hostkit::HostWindow> host;
   CFrame* frame = nullptr;
   RecordingView* view = nullptr;
 };

@@ -13,7 +13,7 @@
 namespace sorvane::test {
 namespace {
 
-namespace probe = platform::win32probe;
+namespace probe = hostkit::win32probe;
 
 struct LoadedPlugin {
   std::unique_ptr<host::PluginLibrary> library;

@@ -13,7 +13,7 @@
 namespace sorvane::test {
 namespace {
 
-namespace probe = platform::win32probe;
+namespace probe = hostkit::win32probe;
 constexpr int kRuns = 40;
 
 double medianOf(std::vector<double> values) {

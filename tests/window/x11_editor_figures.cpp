@@ -11,7 +11,7 @@
 #include "editor/layout.h"
 #include "editor/sorvane_gui.h"
 #include "gui/draw/cbitmap.h"
-#include "platform/host_window.h"
+#include "hostkit/host_window.h"
 #include "platform/ui_services.h"
 #include "tests/editor/editor_fixture.h"
 
@@ -45,7 +45,7 @@ void figures() {
   auto dispatch = [&](VstInt32 opcode, void* ptr = nullptr) {
     return record->dispatcher(record, opcode, 0, 0, ptr, 0);
   };
-  auto host = platform::createHostWindow("figures", layout.width, layout.height);
+  auto host = hostkit::createHostWindow("figures", layout.width, layout.height);
   if (!host) {
     std::fprintf(stderr, "no X display\n");
     return;

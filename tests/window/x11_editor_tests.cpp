@@ -12,17 +12,17 @@
 #include <thread>
 
 #include "gui/controls/coptionmenu.h"
-#include "platform/host_window.h"
+#include "hostkit/host_window.h"
+#include "hostkit/x11/robot.h"
 #include "platform/menu/menu_model.h"
 #include "platform/ui_services.h"
-#include "platform/x11/robot.h"
 #include "tests/editor/editor_fixture.h"
 
 namespace sorvane::test {
 namespace {
 
+using hostkit::x11::Robot;
 using platform::DrawRect;
-using platform::x11::Robot;
 
 template <class Product>
 AEffEditor* nativeEditor(AudioEffect* effect) {
@@ -100,7 +100,7 @@ class EditorWindow : public ::testing::Test {
     liveAtStart = liveToolkitObjects();
     effect = std::make_unique<Effect>(&EditorHost::callback, &nativeEditor<Product>);
     editor = static_cast<editor::sorvaneGUI*>(effect->getEditor());
-    host = platform::createHostWindow("editor window test", layout().width, layout().height);
+    host = hostkit::createHostWindow("editor window test", layout().width, layout().height);
     ASSERT_NE(host, nullptr);
     EditorHost::calls.clear();
   }
@@ -184,7 +184,7 @@ class EditorWindow : public ::testing::Test {
   int liveAtStart = 0;
   std::unique_ptr<Effect> effect;
   editor::sorvaneGUI* editor = nullptr;
-  std::unique_ptr<platform::HostWindow> host;
+  std::unique_ptr<hostkit::HostWindow> host;
 };
 
 TYPED_TEST_SUITE(EditorWindow, Products);
@@ -339,7 +339,7 @@ TYPED_TEST(EditorWindow, AHostThatDestroysItsWindowBeforeClosingTheEditorLivesOn
     this->host->destroyNow();
     if (idleBetween) this->settle();
     this->dispatch(effEditClose);
-    this->host = platform::createHostWindow("editor window test", this->layout().width, this->layout().height);
+    this->host = hostkit::createHostWindow("editor window test", this->layout().width, this->layout().height);
     ASSERT_NE(this->host, nullptr);
   }
   ASSERT_TRUE(this->open());

@@ -8,13 +8,17 @@
 #include <memory>
 #include <vector>
 
-#include "platform/host_window.h"
+#include "hostkit/host_window.h"
+#include "hostkit/x11/robot.h"
 #include "platform/ui_services.h"
 #include "platform/window.h"
-#include "platform/x11/robot.h"
 
 namespace sorvane::platform {
 namespace {
+
+namespace x11 = hostkit::x11;
+using hostkit::createHostWindow;
+using hostkit::HostWindow;
 
 // Before any other X call of the program: the robot works from a thread of its own.
 const bool kThreadsPrepared = x11::Robot::prepareThreads();

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <ostream>
 
-#include "platform/host_window.h"
+#include "hostkit/host_window.h"
 #include "tools/sorvane-host/commands.h"
 #include "tools/sorvane-host/plugin_host.h"
 #include "tools/sorvane-host/raster.h"
@@ -58,7 +58,7 @@ std::string gestureText(const EditorGesture& g) {
 // Every step is followed by the host's idle: some window systems hand the
 // editor its input only then (X11), and a step the editor has not yet seen
 // could be merged with the next.
-void perform(platform::HostWindow& window, const EditorGesture& g, PluginInstance& instance) {
+void perform(hostkit::HostWindow& window, const EditorGesture& g, PluginInstance& instance) {
   using namespace platform;
   auto settle = [&] { window.pump(0, idleEditor, &instance); };
   switch (g.kind) {
@@ -120,7 +120,7 @@ int runEditor(const EditorArgs& args, std::ostream& out, std::ostream& err) {
     return kExitLoad;
   }
   const std::string name = instance->effectName();
-  auto window = platform::createHostWindow(name.empty() ? "sorvane-host" : name.c_str(), width, height);
+  auto window = hostkit::createHostWindow(name.empty() ? "sorvane-host" : name.c_str(), width, height);
   if (!window) {
     err << "sorvane-host editor: no display to open a window on (on Linux set DISPLAY, or run under xvfb-run -a)\n";
     return kExitChecksFailed;

@@ -155,7 +155,7 @@ VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 in
 std::unique_ptr<PluginLibrary> PluginLibrary::open(const std::string& path, std::string& error) {
   auto result = std::unique_ptr<PluginLibrary>(new PluginLibrary());
   std::string reason;
-  result->library_ = platform::Library::load(path, reason);
+  result->library_ = hostkit::Library::load(path, reason);
   if (!result->library_.isLoaded()) {
     error = "cannot load '" + path + "': " + reason;
     return nullptr;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/library.h"
+#include "hostkit/library.h"
 #include "plugin/vst/aeffect.h"
 
 namespace sorvane::host {
@@ -68,7 +68,7 @@ class PluginLibrary {
   const char* entryPointName() const { return entryName_; }
 
  private:
-  platform::Library library_;
+  hostkit::Library library_;
   VstPluginMainProc entry_ = nullptr;
   const char* entryName_ = "";
   std::string path_;

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "platform/library.h"
+#include "hostkit/library.h"
 #include "tools/sorvane-host/commands.h"
 #include "tools/sorvane-host/validate_checks.h"
 #include "tools/sorvane-host/validate_session.h"
@@ -87,8 +87,8 @@ ValidationSummary runValidation(const PluginLibrary& library, const ValidateSett
     };
     // The plug-in's own chatter on standard output and error stays out of
     // the report.
-    const auto result = platform::runIsolated(work, 60.0 + 12.0 * settings.strictness, true);
-    CheckOutcome outcome = result.status == platform::IsolatedResult::Status::Finished
+    const auto result = hostkit::runIsolated(work, 60.0 + 12.0 * settings.strictness, true);
+    CheckOutcome outcome = result.status == hostkit::IsolatedResult::Status::Finished
                                ? decode(result.output)
                                : CheckOutcome{CheckOutcome::Kind::Fail, "the plug-in " + result.reason};
     switch (outcome.kind) {
@@ -119,7 +119,7 @@ int runValidate(const ValidateArgs& args, std::ostream& out, std::ostream& err) 
     return kExitLoad;
   }
   out << "validate '" << args.library << "', strictness " << args.strictness << ", seed " << args.seed
-      << (platform::isolationAvailable() ? ", each check in a child process" : ", checks in this process") << "\n";
+      << (hostkit::isolationAvailable() ? ", each check in a child process" : ", checks in this process") << "\n";
   const ValidationSummary summary = runValidation(*library, {args.strictness, args.seed}, out);
   return summary.failed == 0 ? kExitOk : kExitChecksFailed;
 }

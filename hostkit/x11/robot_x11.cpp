@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <thread>
 
-#include "platform/x11/robot.h"
+#include "hostkit/x11/robot.h"
 #include "platform/x11/x11_support.h"
 
-namespace sorvane::platform::x11 {
+namespace sorvane::hostkit::x11 {
+using namespace sorvane::platform;
+using namespace sorvane::platform::x11;
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
@@ -118,4 +120,4 @@ std::unique_ptr<Robot> Robot::open() {
   return std::make_unique<X11Robot>(display);
 }
 
-}  // namespace sorvane::platform::x11
+}  // namespace sorvane::hostkit::x11

@@ -10,7 +10,7 @@
 #include "platform/draw.h"
 #include "platform/window.h"
 
-namespace sorvane::platform {
+namespace sorvane::hostkit {
 
 class HostWindow {
  public:
@@ -34,7 +34,7 @@ class HostWindow {
   virtual bool key(int virtualKey) = 0;
 
   // The client area as the system shows it now.
-  virtual bool capture(PixelBuffer& into) = 0;
+  virtual bool capture(platform::PixelBuffer& into) = 0;
   // Child windows of the client area still alive.
   virtual int childWindowCount() = 0;
   // Wheel events that reached this window itself (not used by a child).
@@ -47,4 +47,4 @@ class HostWindow {
 // Null when the system has no display to put a window on.
 std::unique_ptr<HostWindow> createHostWindow(const char* title, int width, int height);
 
-}  // namespace sorvane::platform
+}  // namespace sorvane::hostkit

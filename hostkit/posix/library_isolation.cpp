@@ -10,9 +10,9 @@
 #include <cstring>
 #include <exception>
 
-#include "platform/library.h"
+#include "hostkit/library.h"
 
-namespace sorvane::platform {
+namespace sorvane::hostkit {
 
 namespace {
 
@@ -134,4 +134,4 @@ IsolatedResult runIsolated(const std::function<std::string()>& work, double time
 
 bool isolationAvailable() { return true; }
 
-}  // namespace sorvane::platform
+}  // namespace sorvane::hostkit

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-namespace sorvane::platform {
+namespace sorvane::hostkit {
 
 // A loaded shared library (.so, .dll). Move-only; unloads on destruction.
 class Library {
@@ -51,4 +51,4 @@ struct IsolatedResult {
 IsolatedResult runIsolated(const std::function<std::string()>& work, double timeoutSeconds, bool quiet = false);
 bool isolationAvailable();
 
-}  // namespace sorvane::platform
+}  // namespace sorvane::hostkit

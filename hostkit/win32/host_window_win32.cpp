@@ -9,11 +9,12 @@
 
 #include <memory>
 
-#include "platform/host_window.h"
+#include "hostkit/host_window.h"
 #include "platform/win32/key_flags.h"
 #include "platform/win32/window_class.h"
 
-namespace sorvane::platform {
+namespace sorvane::hostkit {
+using namespace sorvane::platform;
 namespace {
 
 constexpr DWORD kHostStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -260,4 +261,4 @@ std::unique_ptr<HostWindow> createHostWindow(const char* title, int width, int h
   return window;
 }
 
-}  // namespace sorvane::platform
+}  // namespace sorvane::hostkit

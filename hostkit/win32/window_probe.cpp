@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/win32/window_probe.h"
+#include "hostkit/win32/window_probe.h"
 
-namespace sorvane::platform::win32probe {
+namespace sorvane::hostkit::win32probe {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -295,4 +295,4 @@ DropOutcome dragAndDropFiles(void* handle, const std::vector<std::string>& files
 
 void setEnvironment(const char* name, const char* value) { SetEnvironmentVariableA(name, value); }
 
-}  // namespace sorvane::platform::win32probe
+}  // namespace sorvane::hostkit::win32probe

@@ -1,8 +1,8 @@
 #include <exception>
 
-#include "platform/library.h"
+#include "hostkit/library.h"
 
-namespace sorvane::platform {
+namespace sorvane::hostkit {
 
 // Windows has no fork: the work runs in place, so only exceptions are caught.
 IsolatedResult runIsolated(const std::function<std::string()>& work, double /*timeoutSeconds*/, bool /*quiet*/) {
@@ -22,4 +22,4 @@ IsolatedResult runIsolated(const std::function<std::string()>& work, double /*ti
 
 bool isolationAvailable() { return false; }
 
-}  // namespace sorvane::platform
+}  // namespace sorvane::hostkit

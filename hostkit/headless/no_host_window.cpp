@@ -1,8 +1,8 @@
 // A build without a window system of its own has no host window to offer.
-#include "platform/host_window.h"
+#include "hostkit/host_window.h"
 
-namespace sorvane::platform {
+namespace sorvane::hostkit {
 
 std::unique_ptr<HostWindow> createHostWindow(const char*, int, int) { return nullptr; }
 
-}  // namespace sorvane::platform
+}  // namespace sorvane::hostkit

@@ -8,7 +8,7 @@
 
 #include "platform/draw.h"
 
-namespace sorvane::platform::x11 {
+namespace sorvane::hostkit::x11 {
 
 class Robot {
  public:
@@ -21,7 +21,7 @@ class Robot {
 
   // The screen rectangle of a mapped override-redirect window (a pop-up
   // menu) that holds the keyboard, waiting up to milliseconds for one.
-  virtual bool waitForPopup(int milliseconds, DrawRect& place) = 0;
+  virtual bool waitForPopup(int milliseconds, platform::DrawRect& place) = 0;
   // Waits up to milliseconds for every pop-up to go; false if one stays.
   virtual bool waitForNoPopup(int milliseconds) = 0;
   // Presses and releases the key of an X key-symbol name ("Down", "Return", "Escape").
@@ -35,4 +35,4 @@ class Robot {
   virtual bool sendGrabLeave(void* window) = 0;
 };
 
-}  // namespace sorvane::platform::x11
+}  // namespace sorvane::hostkit::x11

@@ -2,9 +2,9 @@
 // symbol look-up and unloading are in posix/ and win32/.
 #include <utility>
 
-#include "platform/library.h"
+#include "hostkit/library.h"
 
-namespace sorvane::platform {
+namespace sorvane::hostkit {
 
 Library::~Library() { unload(); }
 
@@ -18,4 +18,4 @@ Library& Library::operator=(Library&& other) noexcept {
   return *this;
 }
 
-}  // namespace sorvane::platform
+}  // namespace sorvane::hostkit

@@ -13,10 +13,11 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/host_window.h"
+#include "hostkit/host_window.h"
 #include "platform/x11/x11_support.h"
 
-namespace sorvane::platform {
+namespace sorvane::hostkit {
+using namespace sorvane::platform;
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
@@ -291,4 +292,4 @@ std::unique_ptr<HostWindow> createHostWindow(const char* title, int width, int h
   return X11HostWindow::create(title, width, height);
 }
 
-}  // namespace sorvane::platform
+}  // namespace sorvane::hostkit

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-namespace sorvane::platform::win32probe {
+namespace sorvane::hostkit::win32probe {
 
 struct WindowFacts {
   std::string className;
@@ -102,4 +102,4 @@ DropOutcome dragAndDropFiles(void* window, const std::vector<std::string>& files
 // code's switches, read when a window is made).
 void setEnvironment(const char* name, const char* value);
 
-}  // namespace sorvane::platform::win32probe
+}  // namespace sorvane::hostkit::win32probe

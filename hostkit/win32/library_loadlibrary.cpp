@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "platform/library.h"
+#include "hostkit/library.h"
 
-namespace sorvane::platform {
+namespace sorvane::hostkit {
 
 namespace {
 
@@ -49,4 +49,4 @@ void Library::unload() {
 
 const char* libraryFileSuffix() { return ".dll"; }
 
-}  // namespace sorvane::platform
+}  // namespace sorvane::hostkit

@@ -1,8 +1,8 @@
 #include <dlfcn.h>
 
-#include "platform/library.h"
+#include "hostkit/library.h"
 
-namespace sorvane::platform {
+namespace sorvane::hostkit {
 
 Library Library::load(const std::string& path, std::string& error) {
   // dlopen searches the library path for a bare name; a host means the file.
@@ -32,4 +32,4 @@ void Library::unload() {
 
 const char* libraryFileSuffix() { return ".so"; }
 
-}  // namespace sorvane::platform
+}  // namespace sorvane::hostkit
