@@ -74,7 +74,15 @@ AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, 
   cEffect.processDoubleReplacing = processDoubleReplacingClass;
 }
 
-AudioEffect::~AudioEffect() { delete editor; }
+AudioEffect::~AudioEffect() { destroyEditor(); }
+
+void AudioEffect::destroyEditor() {
+  // Unhooked first: what the editor's teardown sets on the effect (the end
+  // of a gesture it was in) must not come back into it.
+  AEffEditor* old = editor;
+  editor = nullptr;
+  delete old;
+}
 
 void AudioEffect::setEditor(AEffEditor* newEditor) {
   editor = newEditor;

@@ -84,6 +84,10 @@ class AudioEffect {
   AEffEditor* getEditor() const { return editor; }
 
  protected:
+  // Closes and deletes the editor. The most-derived effect calls it in its
+  // own destructor: an editor torn down mid-gesture ends the gesture through
+  // the effect, which must still be whole then.
+  void destroyEditor();
   VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
   void setFlag(VstInt32 flag, bool state);
 

@@ -52,7 +52,7 @@ class Sorvane : public AudioEffectX {
 
   // The editor comes from editorFactory (none without one).
   explicit Sorvane(audioMasterCallback audioMaster, EditorFactory editorFactory = nullptr);
-  ~Sorvane() override = default;
+  ~Sorvane() override { destroyEditor(); }
 
   void suspend() override { resume(); }
   void resume() override;

@@ -3,6 +3,7 @@
 // gestures reaching the host, the idle pump.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
 
 #include "editor/caboutcontainer.h"
@@ -334,6 +335,25 @@ TYPED_TEST(Editor, ClosingThePluginWithTheEditorOpenTakesTheWindowAlong) {
   AEffect* record = this->effect->getAeffect();
   this->effect.release();
   EXPECT_EQ(record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f), 1);
+  EXPECT_EQ(this->ui.windows.liveWindows(), 0);
+}
+
+TYPED_TEST(Editor, ClosingThePluginDuringAKnobDragEndsTheGestureWhileTheEffectIsWhole) {
+  // A host that sends effClose without effEditClose while the button is held.
+  ASSERT_TRUE(this->open());
+  const int output = TypeParam::kOutputIndex;
+  const CPoint start = TestFixture::centre(this->controlOf(output).rect);
+  this->window->mouseDown(start.x, start.y, kLButton);
+  this->window->mouseMove(start.x, start.y - 10, kLButton);
+  AEffect* record = this->effect->getAeffect();
+  this->effect.release();
+  this->window = nullptr;
+  EXPECT_EQ(record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f), 1);
+  const auto log = EditorHost::log();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.front(), "begin " + std::to_string(output));
+  EXPECT_EQ(log.back(), "end " + std::to_string(output)) << "the host stays in touch mode without it";
+  EXPECT_EQ(std::count(log.begin(), log.end(), "end " + std::to_string(output)), 1);
   EXPECT_EQ(this->ui.windows.liveWindows(), 0);
 }
 
