@@ -105,7 +105,7 @@ void sorvaneGUI::scanFolder(COptionMenu* root, COptionMenu* menu, const std::str
   if (!services.files || !services.files->listFolder(path.c_str(), entries)) return;
   const std::string extension = access_->product().presetExtension;
   for (const platform::FolderEntry& entry : entries) {
-    // Links are never followed: a link back up the tree would never end.
+    // Links to folders are never followed: one back up the tree would never end.
     if (!entry.isDirectory || entry.isLink || depth + 1 > kMaxFolderDepth) continue;
     const std::string subPath = path + platform::kPathSeparator + entry.name;
     if (subPath.size() >= static_cast<size_t>(platform::kPathCapacity)) continue;
@@ -114,7 +114,7 @@ void sorvaneGUI::scanFolder(COptionMenu* root, COptionMenu* menu, const std::str
     scanFolder(root, sub, subPath, depth + 1);
   }
   for (const platform::FolderEntry& entry : entries) {
-    if (entry.isDirectory || entry.isLink) continue;
+    if (entry.isDirectory || (entry.isLink && !entry.linksToFile)) continue;
     if (extensionOf(entry.name) != extension) continue;
     if (path.size() + 1 + entry.name.size() >= static_cast<size_t>(platform::kPathCapacity)) continue;
     menu->addItem(entry.name.c_str());

@@ -24,6 +24,9 @@ struct FolderEntry {
   std::string name;
   bool isDirectory = false;  // a real folder: a link to one is only a link
   bool isLink = false;       // a symbolic link or junction (never followed by the scan)
+  // A link whose target is a regular file: safe to list, as it can lead
+  // nowhere else (only links to folders could loop).
+  bool linksToFile = false;
 };
 
 class FileSystemService {

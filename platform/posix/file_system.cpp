@@ -65,8 +65,12 @@ class PosixFileSystem final : public FileSystemService {
       // lstat, not the directory entry's type: some file systems leave the
       // type unknown, and a link must be seen as a link, never as its target.
       struct stat info {};
-      if (lstat((prefix + entry->d_name).c_str(), &info) != 0) continue;  // removed meanwhile
-      entries.push_back({entry->d_name, S_ISDIR(info.st_mode), S_ISLNK(info.st_mode)});
+      const std::string path = prefix + entry->d_name;
+      if (lstat(path.c_str(), &info) != 0) continue;  // removed meanwhile
+      const bool link = S_ISLNK(info.st_mode);
+      struct stat target {};
+      const bool toFile = link && stat(path.c_str(), &target) == 0 && S_ISREG(target.st_mode);
+      entries.push_back({entry->d_name, S_ISDIR(info.st_mode), link, toFile});
     }
     closedir(directory);
     if (!complete) {

@@ -156,11 +156,15 @@ TYPED_TEST(Browser, TheMenuMirrorsTheTreeSubFoldersFirstInNameOrder) {
   EXPECT_EQ(this->editor->currentFolderNumber(), 4);
 }
 
-TYPED_TEST(Browser, TheScanSkipsLinksAndTooDeepOrTooLongPaths) {
+TYPED_TEST(Browser, TheScanListsLinksToPresetFilesButSkipsLinksToFoldersAndTooDeepOrTooLongPaths) {
   const std::string e = this->ext();
-  this->preset("Real/in." + e);
+  this->preset("Real/in." + e, 0.25f);
   std::error_code noLinks;  // a system that makes no links here still checks the rest
   fs::create_directory_symlink(this->presets, this->presets / "Loop", noLinks);
+  std::error_code noFileLink;
+  fs::create_symlink(this->presets / "Real" / ("in." + e), this->presets / ("Linked." + e), noFileLink);
+  std::error_code ignored;
+  fs::create_symlink(this->presets / ("Gone." + e), this->presets / ("Dangling." + e), ignored);
   fs::path deep = this->presets;
   for (int i = 0; i < 20; ++i) deep /= "d";
   fs::create_directories(deep);
@@ -169,8 +173,14 @@ TYPED_TEST(Browser, TheScanSkipsLinksAndTooDeepOrTooLongPaths) {
   std::ofstream(this->presets / (longName.substr(0, longName.size() - e.size() - 1) + "." + e)) << "x";
   ASSERT_TRUE(this->open());
   COptionMenu* menu = this->editor->presetMenu();
-  EXPECT_EQ(this->titles(menu), (std::vector<std::string>{"d", "Real"})) << "no link, no 260-byte path";
+  std::vector<std::string> expected{"d", "Real"};
+  if (!noFileLink) expected.push_back("Linked." + e);
+  EXPECT_EQ(this->titles(menu), expected) << "no link to a folder, none that leads nowhere, no 260-byte path";
   EXPECT_EQ(this->editor->folderCount(), 1 + 16 + 1) << "sixteen levels below the root, no more";
+  if (noFileLink) return;
+  this->chooseInPresetMenu({"Linked." + e});
+  EXPECT_EQ(this->label(), "Linked");
+  EXPECT_FLOAT_EQ(this->output(), 0.25f) << "the link's target was loaded";
 }
 
 TYPED_TEST(Browser, TheArrowsWalkTheTreeInFolderOrderAndStopAtItsEnds) {

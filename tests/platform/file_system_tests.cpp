@@ -157,6 +157,7 @@ TEST(FileSystem, LinksAreListedAsLinksAndNeverAsFolders) {
     ASSERT_NE(entry, nullptr) << name;
     EXPECT_TRUE(entry->isLink) << name;
     EXPECT_FALSE(entry->isDirectory) << name;
+    EXPECT_EQ(entry->linksToFile, std::string(name) == "Linked.tsqp") << name;
   }
   EXPECT_FALSE(entryNamed(entries, "Real.tsqp")->isLink);
 
