@@ -4,6 +4,8 @@
 #   <product>/NN-<program>.wav   the rendered audio, one file per program
 #   <product>/NN-<program>.png   that program's frequency response
 #   <product>-programs.png/.csv  all twelve programs of the product in one plot
+#   <product>-editor.png         the product's editor as a host shows it (on a
+#                                virtual display that xvfb-run starts and stops)
 # then a table per product: program, RMS change against the input, peak.
 #
 # usage: scripts/demo.sh [BUILD_DIR [OUTPUT_DIR]]
@@ -96,4 +98,16 @@ for plugin in "${plugins[@]}"; do
 done
 
 printf '%s\n' "$tables"
+
+# The editors, as a user first sees them: opened by the host tool in a window
+# of its own on a virtual display that lives only for this command.
+command -v xvfb-run >/dev/null || fail "xvfb-run is missing (Debian package xvfb; scripts/install-deps.sh installs it)"
+editors=()
+for plugin in "${plugins[@]}"; do
+  product=$(basename "$plugin" .so)
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$host" editor "$plugin" --png "$out/$product-editor.png" >/dev/null ||
+    fail "the editor of $product could not be shown"
+  editors+=("$out/$product-editor.png")
+done
+echo "demo: the editors: ${editors[*]}"
 echo "demo: wrote $out (WAV and PNG per program, $(basename "${plugins[0]}" .so)-programs.png and the like) in $((SECONDS - started)) s"
