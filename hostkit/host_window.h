@@ -26,6 +26,9 @@ class HostWindow {
   // Input as the system delivers it to whatever window lies at x, y of the
   // client area (the editor's child window there): buttons in the mouse-
   // button word (kButtonLeft, kModifierShift, ...), wheel in system units.
+  // mouseDown presses the first button the word names; a button pressed
+  // before stays held until a mouseUp names it (or names none while it is
+  // the last one pressed).
   virtual bool mouseDown(int x, int y, int buttons) = 0;
   virtual bool mouseMove(int x, int y, int buttons) = 0;
   virtual bool mouseUp(int x, int y, int buttons) = 0;

@@ -70,12 +70,15 @@ void CKickButton::draw(CDrawContext* context) {
 CMouseEventResult CKickButton::onMouseDown(CPoint& where, const CButtonState& buttons) {
   if (!(buttons & kLButton)) return kMouseEventNotHandled;
   entryValue = value;
+  held = true;
   beginEdit();
   return onMouseMoved(where, buttons);
 }
 
 CMouseEventResult CKickButton::onMouseMoved(CPoint& where, const CButtonState& buttons) {
-  if (buttons & kLButton) {
+  // Only its own press shows the button pressed: a held button that was
+  // pressed elsewhere passes over it without a trace.
+  if (held && (buttons & kLButton)) {
     const float pressed = entryValue != 0.0f ? 0.0f : 1.0f;
     value = insideInclusive(size, where) ? pressed : entryValue;
     if (isDirty()) invalid();
@@ -84,6 +87,8 @@ CMouseEventResult CKickButton::onMouseMoved(CPoint& where, const CButtonState& b
 }
 
 CMouseEventResult CKickButton::onMouseUp(CPoint&, const CButtonState&) {
+  if (!held) return kMouseEventHandled;
+  held = false;
   if (value != 0.0f) reportValue();
   value = 0.0f;
   reportValue();

@@ -45,6 +45,7 @@ class CKickButton : public CControl {
   int frameHeight;
   CPoint offset;
   float entryValue = 0.0f;
+  bool held = false;  // from its mouse-down to its mouse-up
 };
 
 }  // namespace sorvane

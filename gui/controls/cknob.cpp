@@ -101,6 +101,7 @@ CMouseEventResult CKnob::onMouseDown(CPoint& where, const CButtonState& buttons)
     endEdit();
     return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
   }
+  dragging = true;
   firstPoint = where;
   lastPoint = CPoint(-1, -1);
   startValue = oldValue;
@@ -126,7 +127,9 @@ CMouseEventResult CKnob::onMouseDown(CPoint& where, const CButtonState& buttons)
 }
 
 CMouseEventResult CKnob::onMouseMoved(CPoint& where, const CButtonState& buttons) {
-  if (!(buttons & kLButton)) return kMouseEventHandled;
+  // Outside its own drag a knob only hears the pointer pass over it (a drag
+  // that began elsewhere, or one a second button ended): no value, no report.
+  if (!dragging || !(buttons & kLButton)) return kMouseEventHandled;
   if (where == lastPoint) return kMouseEventHandled;
   lastPoint = where;
   const float before = value;
@@ -163,6 +166,8 @@ CMouseEventResult CKnob::onMouseMoved(CPoint& where, const CButtonState& buttons
 }
 
 CMouseEventResult CKnob::onMouseUp(CPoint&, const CButtonState&) {
+  if (!dragging) return kMouseEventHandled;
+  dragging = false;
   endEdit();
   return kMouseEventHandled;
 }
@@ -187,6 +192,10 @@ bool CKnob::onWheel(const CPoint&, const CMouseWheelAxis&, const float& distance
 }
 
 std::int32_t CKnob::onKeyDown(CKeyCode& key) {
+  // During a drag the keys, like the wheel, leave the knob alone: a step
+  // would be a gesture inside the drag's gesture, and the next move would
+  // undo it anyway.
+  if (dragging) return -1;
   float step;
   switch (key.virt) {
     case kVirtualKeyUp:

@@ -3,7 +3,9 @@
 // or, in circular mode, follows the angle of the pointer around the centre
 // over a 270-degree arc from lower left (vmin) clockwise to lower right
 // (vmax). Control + left click resets to the default; the wheel and the
-// arrow keys step by wheelInc (a tenth of that with Shift).
+// arrow keys step by wheelInc (a tenth of that with Shift), the keys only
+// outside a drag (the frame keeps the wheel from a drag too). Moves change
+// the value only during the knob's own drag.
 //
 // The knob mode comes from the frame (the editor's shared setting); Alt
 // swaps linear and circular for one drag.
@@ -64,6 +66,7 @@ class CKnob : public CControl {
   CColor colorShadowHandle = kGreyCColor;
 
   // Drag state, from mouse-down to mouse-up.
+  bool dragging = false;  // between a mouse-down that began a drag and its mouse-up
   CPoint firstPoint;
   CPoint lastPoint;
   float startValue = 0.0f;

@@ -3,6 +3,15 @@
 #include <cstring>
 
 namespace sorvane {
+namespace {
+
+int heldButtonCount(CButtonState buttons) {
+  int count = 0;
+  for (CButtonState bit : {kLButton, kMButton, kRButton, kButton4, kButton5}) count += (buttons & bit) ? 1 : 0;
+  return count;
+}
+
+}  // namespace
 
 CFrame::CFrame(const CRect& size, void* parentWindow, GUIEditorInterface* editor, const platform::UiServices& services)
     : CViewContainer(size, nullptr), editor_(editor), parentWindow_(parentWindow), services_(services) {
@@ -126,40 +135,55 @@ void CFrame::onViewRemoved(CView* view) {
   }
 }
 
-void CFrame::endMouseGesture() {
+void CFrame::endMouseGesture() { endMouseGestureAt(lastPoint_, lastButtons_); }
+
+void CFrame::endMouseGestureAt(const CPoint& point, const CButtonState& buttons) {
   CView* view = mouseDownView_;
   if (!view) return;
   // Cleared first: the mouse-up may remove views, which asks us again.
   mouseDownView_ = nullptr;
-  CPoint where = lastPoint_;
+  CPoint where = point;
   view->frameToLocal(where);
   view->remember();
-  view->onMouseUp(where, lastButtons_);
+  view->onMouseUp(where, buttons);
   view->forget();
 }
 
 CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons) {
-  mouseDownView_ = nullptr;
+  // A gesture still running (another button is held, or its button-up went
+  // astray) ends with its mouse-up before this press does anything, so the
+  // host hears its end of edit first.
+  endMouseGestureAt(where, buttons & ~kDoubleClick);
+  // The system makes a press the second of a double-click when the press
+  // before it was the same button's; a press we took for no click cannot
+  // have been the first of a pair (so a Control-click after it still resets).
+  CButtonState word = buttons;
+  if (lastPressIgnored_) word &= ~kDoubleClick;
+  // A press while another button is held belongs to the gesture that button
+  // made: it is no click on whatever lies under the pointer now (a menu that
+  // would open under a held button, a knob beneath a closed about screen).
+  lastPressIgnored_ = heldButtonCount(word) > 1;
+  if (lastPressIgnored_) return kMouseEventNotHandled;
   if (focusView_) setFocusView(nullptr);
   if (mouseOverView_) {
     CView* over = mouseOverView_;
     mouseOverView_ = nullptr;
     CPoint local = where;
     over->frameToLocal(local);
-    over->onMouseExited(local, buttons);
+    over->onMouseExited(local, word);
   }
   if (modalView_) {
     CView* modal = modalView_;
-    if (!modal->hitTest(where, buttons)) return kMouseEventNotHandled;
+    if (!modal->hitTest(where, word)) return kMouseEventNotHandled;
     modal->remember();
     CPoint point = where;
-    const CMouseEventResult result = modal->onMouseDown(point, buttons);
+    const CMouseEventResult result = modal->onMouseDown(point, word);
     const bool keep = result == kMouseEventHandled && modalView_ == modal;
     if (keep) mouseDownView_ = modal;
     modal->forget();
     return keep ? kMouseEventHandled : kMouseEventNotHandled;
   }
-  return CViewContainer::onMouseDown(where, buttons);
+  return CViewContainer::onMouseDown(where, word);
 }
 
 CMouseEventResult CFrame::onMouseUp(CPoint& where, const CButtonState& buttons) {

@@ -5,6 +5,12 @@
 // everything, gets every mouse event), the focus view (gets keys first), the
 // mouse-over view (gets entered and exited), and the editor it reports to.
 //
+// Mouse gestures: a press a view takes makes it the mouse-down view until
+// the button is up. Whatever ends a gesture early (a second button pressed,
+// the capture lost, the view removed, the window gone) gives the view its
+// mouse-up first, so the host sees each gesture as one begin and one end. A
+// press while another button is held is no click of its own.
+//
 // Construction: the container with the size; a child window of the parent
 // through the window service; drag and drop registered. A frame whose window
 // could not be made reports isWindowOpen() false.
@@ -67,7 +73,7 @@ class CFrame : public CViewContainer, public platform::WindowClient {
   // wheel view, and a gesture it is in is ended first.
   void onViewRemoved(CView* view);
   // The view that took the mouse-down gets its mouse-up now (capture lost,
-  // window closing, view removed).
+  // window closing, view removed, a second button pressed).
   void endMouseGesture();
 
   void invalidRect(const CRect& rect) override;
@@ -94,6 +100,8 @@ class CFrame : public CViewContainer, public platform::WindowClient {
   // child under the pointer.
   CView* wheelTargetAt(const CPoint& where) const;
   void windowDestroyed();
+  // endMouseGesture with the mouse-up at point (frame coordinates) and buttons.
+  void endMouseGestureAt(const CPoint& point, const CButtonState& buttons);
 
   GUIEditorInterface* editor_;
   void* parentWindow_;
@@ -109,8 +117,9 @@ class CFrame : public CViewContainer, public platform::WindowClient {
   // Event state kept between native events.
   CPoint lastPoint_;
   CButtonState lastButtons_ = 0;
-  CView* wheelView_ = nullptr;  // the view the wheel remainder belongs to
-  int wheelRemainder_ = 0;      // system units not yet a whole notch
+  bool lastPressIgnored_ = false;  // the last press came while another button was held
+  CView* wheelView_ = nullptr;     // the view the wheel remainder belongs to
+  int wheelRemainder_ = 0;         // system units not yet a whole notch
 };
 
 }  // namespace sorvane

@@ -7,7 +7,9 @@
 // PrintWindow draws nothing of child windows under Wine.
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "hostkit/host_window.h"
 #include "platform/win32/key_flags.h"
@@ -50,20 +52,28 @@ class AltKeyHeld {
   bool held_;
 };
 
-// The button message for the first button named in the word (left when none).
-void buttonMessage(int buttons, bool down, UINT& message, WPARAM& extra) {
+constexpr int kAnyButton = kButtonLeft | kButtonMiddle | kButtonRight | kButton4 | kButton5;
+
+// The button message for the first button named in the word (left when
+// none); answers that button's bit.
+int buttonMessage(int buttons, bool down, UINT& message, WPARAM& extra) {
   extra = 0;
   const bool twice = down && (buttons & kDoubleClick);
   if (buttons & kButtonRight) {
     message = down ? (twice ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN) : WM_RBUTTONUP;
-  } else if (buttons & kButtonMiddle) {
+    return kButtonRight;
+  }
+  if (buttons & kButtonMiddle) {
     message = down ? (twice ? WM_MBUTTONDBLCLK : WM_MBUTTONDOWN) : WM_MBUTTONUP;
-  } else if (buttons & (kButton4 | kButton5)) {
+    return kButtonMiddle;
+  }
+  if (buttons & (kButton4 | kButton5)) {
     message = down ? (twice ? WM_XBUTTONDBLCLK : WM_XBUTTONDOWN) : WM_XBUTTONUP;
     extra = static_cast<WPARAM>((buttons & kButton4) ? XBUTTON1 : XBUTTON2) << 16;
-  } else {
-    message = down ? (twice ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : WM_LBUTTONUP;
+    return (buttons & kButton4) ? kButton4 : kButton5;
   }
+  message = down ? (twice ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : WM_LBUTTONUP;
+  return kButtonLeft;
 }
 
 class Win32HostWindow final : public HostWindow {
@@ -124,19 +134,26 @@ class Win32HostWindow final : public HostWindow {
     }
   }
 
+  // The key flags hold the buttons pressed before and not yet released too.
   bool mouseDown(int x, int y, int buttons) override {
     UINT message = 0;
     WPARAM extra = 0;
-    buttonMessage(buttons, true, message, extra);
-    return deliver(x, y, message, keyFlags(buttons) | extra, buttons);
+    const int button = buttonMessage(buttons, true, message, extra);
+    pressed_.erase(std::remove(pressed_.begin(), pressed_.end(), button), pressed_.end());
+    pressed_.push_back(button);
+    return deliver(x, y, message, keyFlags(buttons | heldButtons()) | extra, buttons);
   }
   bool mouseMove(int x, int y, int buttons) override { return deliver(x, y, WM_MOUSEMOVE, keyFlags(buttons), buttons); }
-  // buttons names the button that goes up; the key flags are what stays held.
+  // buttons names the button that goes up (the last one pressed when it
+  // names none); the key flags are what stays held.
   bool mouseUp(int x, int y, int buttons) override {
+    if (!(buttons & kAnyButton) && !pressed_.empty()) buttons |= pressed_.back();
     UINT message = 0;
     WPARAM extra = 0;
-    buttonMessage(buttons, false, message, extra);
-    return deliver(x, y, message, keyFlags(buttons & (kModifierShift | kModifierControl)) | extra, buttons);
+    const int button = buttonMessage(buttons, false, message, extra);
+    pressed_.erase(std::remove(pressed_.begin(), pressed_.end(), button), pressed_.end());
+    return deliver(x, y, message, keyFlags((buttons & (kModifierShift | kModifierControl)) | heldButtons()) | extra,
+                   buttons);
   }
 
   bool wheel(int x, int y, int delta, int modifiers) override {
@@ -238,9 +255,16 @@ class Win32HostWindow final : public HostWindow {
     return true;
   }
 
+  int heldButtons() const {
+    int held = 0;
+    for (int button : pressed_) held |= button;
+    return held;
+  }
+
   HWND hwnd_ = nullptr;
   bool classHeld_ = false;
   int wheels_ = 0;
+  std::vector<int> pressed_;  // buttons down and not yet up, in the order they went down
 };
 
 LRESULT CALLBACK hostWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -12,6 +12,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
+#include <vector>
 
 #include "hostkit/host_window.h"
 #include "platform/x11/x11_support.h"
@@ -92,7 +94,7 @@ class X11HostWindow final : public HostWindow {
 
   ~X11HostWindow() override {
     x11::Session session(connection_);
-    if (pressedButton_) XTestFakeButtonEvent(display_, pressedButton_, False, CurrentTime);
+    for (unsigned button : pressedButtons_) XTestFakeButtonEvent(display_, button, False, CurrentTime);
     setModifiers(0);
     if (!destroyed_) XDestroyWindow(display_, window_);
   }
@@ -130,7 +132,7 @@ class X11HostWindow final : public HostWindow {
     if (!button || !pointerTo(x, y, buttons)) return false;
     x11::Session session(connection_);
     XTestFakeButtonEvent(display_, button, True, CurrentTime);
-    pressedButton_ = button;
+    pressedButtons_.push_back(button);
     return session.sync();
   }
 
@@ -142,8 +144,12 @@ class X11HostWindow final : public HostWindow {
   bool mouseUp(int x, int y, int buttons) override {
     if (!pointerTo(x, y, buttons)) return false;
     x11::Session session(connection_);
-    if (pressedButton_) XTestFakeButtonEvent(display_, pressedButton_, False, CurrentTime);
-    pressedButton_ = 0;
+    auto held = std::find(pressedButtons_.begin(), pressedButtons_.end(), xButtonOf(buttons));
+    if (held == pressedButtons_.end() && !pressedButtons_.empty()) held = std::prev(pressedButtons_.end());
+    if (held != pressedButtons_.end()) {
+      XTestFakeButtonEvent(display_, *held, False, CurrentTime);
+      pressedButtons_.erase(held);
+    }
     return session.sync();
   }
 
@@ -281,7 +287,7 @@ class X11HostWindow final : public HostWindow {
   int width_ = 0, height_ = 0;
   bool mapped_ = false;
   bool destroyed_ = false;
-  unsigned pressedButton_ = 0;
+  std::vector<unsigned> pressedButtons_;  // in the order they went down
   int heldModifiers_ = 0;
   int wheelEvents_ = 0;
 };

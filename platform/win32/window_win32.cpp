@@ -58,6 +58,8 @@ std::int32_t buttonsFromKeys(WPARAM keys) {
   return win32::buttonsFromKeyFlags(keys) | (GetKeyState(VK_MENU) < 0 ? kModifierAlt : 0);
 }
 
+constexpr std::int32_t kAnyButton = kButtonLeft | kButtonMiddle | kButtonRight | kButton4 | kButton5;
+
 int pointX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
 int pointY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
 
@@ -261,7 +263,10 @@ void Win32Window::mouseEvent(WindowEventType type, WPARAM wParam, LPARAM lParam,
   const WindowEventResult result = send(event, alive);
   if (!alive) return;
   if (type == WindowEventType::MouseDown && result.captureMouse) captureMouse(true);
-  if (type == WindowEventType::MouseUp) captureMouse(false);
+  // The key flags of a button-up say what stays held: the mouse stays with
+  // us until the last button is up, so the other buttons' ups come here too
+  // (as X's implicit grab keeps them).
+  if (type == WindowEventType::MouseUp && !(event.buttons & kAnyButton)) captureMouse(false);
 }
 
 void Win32Window::captureMouse(bool capture) {

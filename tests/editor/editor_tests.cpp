@@ -245,6 +245,32 @@ TYPED_TEST(Editor, DraggingTheOutputKnobTellsTheHostOncePerChangeInsideOneGestur
   }
 }
 
+// A second button during a knob drag, over the preset display or the knob:
+// the host hears the drag end at that press and nothing after it while a
+// button stays held; the preset menu under the pointer stays shut.
+TYPED_TEST(Editor, ASecondButtonEndsAKnobDragAtOnceAndClicksNothingUnderThePointer) {
+  ASSERT_TRUE(this->open());
+  const int output = TypeParam::kOutputIndex;
+  const std::string tag = std::to_string(output);
+  const CPoint start = TestFixture::centre(this->controlOf(output).rect);
+  for (const auto& [second, at] : {std::pair{kRButton, TestFixture::centre(this->layout().presetName)},
+                                   std::pair{kMButton, CPoint(start.x, start.y - 10)}}) {
+    EditorHost::calls.clear();
+    this->window->mouseDown(start.x, start.y, kLButton);
+    this->window->mouseMove(at.x, at.y, kLButton);
+    this->window->mouseDown(at.x, at.y, kLButton | second);
+    this->window->mouseUp(at.x, at.y, kLButton);
+    for (int i = 0; i <= 20; ++i) this->window->mouseMove(start.x, start.y - i, kLButton);
+    this->window->mouseUp(start.x, start.y - 20, 0);
+    const auto log = EditorHost::log();
+    ASSERT_GE(log.size(), 3u) << second;
+    EXPECT_EQ(log.front(), "begin " + tag) << second;
+    EXPECT_EQ(log.back(), "end " + tag) << second;
+    for (size_t i = 1; i + 1 < log.size(); ++i) EXPECT_EQ(log[i].rfind("automate " + tag, 0), 0u) << log[i];
+  }
+  EXPECT_TRUE(this->ui.menus.shown.empty());
+}
+
 TYPED_TEST(Editor, TheIdlePumpRunsAtMostEvery100MillisecondsAndSurvivesTheTickWrap) {
   ASSERT_TRUE(this->open());
   auto idles = [] {

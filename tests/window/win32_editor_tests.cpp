@@ -17,6 +17,7 @@ namespace {
 
 namespace probe = hostkit::win32probe;
 using platform::kButtonLeft;
+using platform::kButtonRight;
 using platform::kModifierControl;
 
 template <class Product>
@@ -78,6 +79,43 @@ TYPED_TEST(Win32Editor, ALostCaptureEndsTheDragAsAMouseUpWould) {
   // What the system still delivers to the editor is a plain move, no drag.
   this->host->mouseMove(start.x, start.y - 50, kButtonLeft);
   EXPECT_EQ(this->effect->getParameter(output), reached);
+}
+
+// A right press during a drag, and the two buttons released in either
+// order: the host hears the drag end at the press and nothing after it, and
+// the window keeps the mouse until the last button is up, so that button's
+// moves and its release outside the window still come to the editor.
+TYPED_TEST(Win32Editor, ASecondButtonEndsADragAtOnceAndTheMouseStaysUntilTheLastButtonIsUp) {
+  ASSERT_TRUE(this->open());
+  const int output = TypeParam::kOutputIndex;
+  const std::string tag = std::to_string(output);
+  const CPoint start = TestFixture::centre(this->controlOf(output).rect);
+  for (const bool rightUpFirst : {true, false}) {
+    const char* order = rightUpFirst ? "right released first" : "left released first";
+    this->effect->setParameterAutomated(output, 0.5f);
+    this->pump(150);  // the knob follows at the next idle
+    EditorHost::calls.clear();
+    this->host->mouseDown(start.x, start.y, kButtonLeft);
+    for (int i = 1; i <= 20; ++i) this->host->mouseMove(start.x, start.y - i, kButtonLeft);
+    this->host->mouseDown(start.x, start.y - 20, kButtonRight);
+    EXPECT_EQ(EditorHost::log().back(), "end " + tag) << order << ": the end comes with the press";
+    EXPECT_EQ(probe::mouseCaptureWindow(), this->editorWindow()) << order;
+
+    const int stays = rightUpFirst ? kButtonLeft : kButtonRight;
+    this->host->mouseUp(start.x, start.y - 20, rightUpFirst ? kButtonRight : kButtonLeft);
+    EXPECT_EQ(probe::mouseCaptureWindow(), this->editorWindow()) << order << ": a button still held keeps the mouse";
+    for (int i = 19; i >= 0; --i) this->host->mouseMove(start.x, start.y - i, stays);
+    this->host->mouseMove(-30, -30, stays);
+    this->host->mouseUp(-30, -30, stays);
+    EXPECT_EQ(probe::mouseCaptureWindow(), nullptr) << order << ": released with the last button";
+
+    EXPECT_FLOAT_EQ(this->effect->getParameter(output), 0.6f) << order;
+    const auto log = EditorHost::log();
+    ASSERT_EQ(log.size(), 22u) << order;
+    EXPECT_EQ(log.front(), "begin " + tag) << order;
+    EXPECT_EQ(log[20], "automate " + tag + " 0.6") << order;
+    EXPECT_EQ(log.back(), "end " + tag) << order;
+  }
 }
 
 TYPED_TEST(Win32Editor, AScalePositionSetsItsStepAndControlClickResetsAGain) {

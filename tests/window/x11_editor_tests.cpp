@@ -221,6 +221,45 @@ TYPED_TEST(EditorWindow, ADragOnAKnobChangesItsParameterInsideOneGesture) {
   EXPECT_EQ(this->automations(), static_cast<int>(log.size()) - 2) << "only automation between begin and end";
 }
 
+// A right press during a drag, through the server, and the two buttons
+// released in either order: the host hears the drag end at the press, and
+// the button still held drags nothing as it passes back over the knob.
+TYPED_TEST(EditorWindow, ASecondButtonEndsADragAtOnceWhicheverButtonGoesUpFirst) {
+  ASSERT_TRUE(this->open());
+  const editor::ParameterControl& knob = this->controlOf(editor::ControlKind::Knob);
+  const std::string tag = std::to_string(knob.tag);
+  const CPoint start = TestFixture::centre(knob.rect);
+  AEffect* record = this->effect->getAeffect();
+  for (const bool rightUpFirst : {true, false}) {
+    const char* order = rightUpFirst ? "right released first" : "left released first";
+    record->setParameter(record, knob.tag, 0.5f);
+    this->settle();
+    EditorHost::calls.clear();
+    ASSERT_TRUE(this->host->mouseDown(start.x, start.y, kLButton));
+    for (int i = 1; i <= 4; ++i) ASSERT_TRUE(this->host->mouseMove(start.x, start.y - 5 * i, kLButton));
+    this->settle();
+    ASSERT_TRUE(this->host->mouseDown(start.x, start.y - 20, kRButton));
+    this->settle();
+    ASSERT_FALSE(EditorHost::log().empty()) << order;
+    EXPECT_EQ(EditorHost::log().back(), "end " + tag) << order << ": the end comes with the press";
+
+    ASSERT_TRUE(this->host->mouseUp(start.x, start.y - 20, rightUpFirst ? kRButton : kLButton));
+    for (int i = 3; i >= 0; --i) ASSERT_TRUE(this->host->mouseMove(start.x, start.y - 5 * i, 0));
+    this->settle();
+    ASSERT_TRUE(this->host->mouseUp(start.x, start.y, 0));
+    this->settle();
+
+    EXPECT_FLOAT_EQ(this->effect->getParameter(knob.tag), 0.6f) << order;
+    const auto log = EditorHost::log();
+    ASSERT_GE(log.size(), 3u) << order;
+    EXPECT_EQ(log.front(), "begin " + tag) << order;
+    for (size_t i = 1; i + 1 < log.size(); ++i)
+      EXPECT_EQ(log[i].rfind("automate " + tag + " ", 0), 0u) << order << ": " << log[i];
+    EXPECT_EQ(log[log.size() - 2], "automate " + tag + " 0.6") << order;
+    EXPECT_EQ(log.back(), "end " + tag) << order;
+  }
+}
+
 TYPED_TEST(EditorWindow, AScalePositionClickSetsItsStepAndAControlClickResetsAKnob) {
   ASSERT_TRUE(this->open());
   const editor::ParameterControl& stepped = this->controlOf(editor::ControlKind::SteppedKnob);

@@ -27,16 +27,27 @@ TEST_F(Controls, ASwitchFlipsOnALeftClickOnlyAndReportsAtOnce) {
   auto* button = new COnOffButton(CRect(10, 10, 30, 20), &listener, 5, strip);
   strip->forget();
   frame->addView(button);
+  std::vector<int> idlesAtReport;
+  listener.onChange = [&](CControl*) { idlesAtReport.push_back(editor.idles); };
   window->mouseDown(15, 15, kRButton);
   EXPECT_TRUE(listener.reports.empty());
   window->mouseDown(15, 15, kLButton);
   EXPECT_EQ(listener.values(), (std::vector<float>{1.0f}));
-  EXPECT_EQ(editor.idles, 1) << "the idle work runs before the report";
+  EXPECT_EQ(idlesAtReport, (std::vector<int>{1})) << "the idle work runs before the report";
+  EXPECT_EQ(editor.idles, 1);
   EXPECT_EQ(editor.calls, (std::vector<std::string>{"begin 5", "end 5"}));
   window->update();
   EXPECT_EQ(pixel(15, 15), bgr(test::frameColour(1)));
   window->mouseDown(15, 15, kLButton);
   EXPECT_EQ(listener.values(), (std::vector<float>{1.0f, 0.0f}));
+
+  auto* early = new COnOffButton(CRect(40, 10, 60, 20), &listener, 9, nullptr, kPreListenerUpdate);
+  frame->addView(early);
+  idlesAtReport.clear();
+  const int idlesBefore = editor.idles;
+  window->mouseDown(45, 15, kLButton);
+  EXPECT_EQ(idlesAtReport, (std::vector<int>{idlesBefore})) << "the other style reports before the idle work";
+  EXPECT_EQ(editor.idles, idlesBefore + 1);
 }
 
 TEST_F(Controls, APushButtonReportsOnReleaseInsideTwiceAndOutsideOnce) {

@@ -103,6 +103,21 @@ TEST_F(Knob, WheelAndArrowKeysStepByATenthAndStopAtTheEnds) {
   EXPECT_FALSE(window->key(platform::WindowEventType::KeyDown, {'a', 0, 0}).consumed);
 }
 
+TEST_F(Knob, ArrowKeysDuringADragLeaveItAloneAsTheWheelDoesSoTheHostSeesOneGesture) {
+  CAnimKnob* knob = makeKnob();
+  window->mouseDown(120, 40, kLButton);
+  dragUp(10);
+  EXPECT_FALSE(window->key(platform::WindowEventType::KeyDown, {0, kVirtualKeyUp, 0}).consumed)
+      << "passed on to the host, as a wheel turn is";
+  EXPECT_FLOAT_EQ(knob->getValue(), 0.55f);
+  dragUp(12, kLButton, 10);
+  window->mouseUp(120, 28, 0);
+  EXPECT_FLOAT_EQ(knob->getValue(), 0.56f);
+  EXPECT_EQ(editor.calls, (std::vector<std::string>{"begin 4", "end 4"}));
+  EXPECT_TRUE(window->key(platform::WindowEventType::KeyDown, {0, kVirtualKeyUp, 0}).consumed);
+  EXPECT_FLOAT_EQ(knob->getValue(), 0.66f) << "after the drag the keys step again";
+}
+
 TEST_F(Knob, CircularModeFollowsTheAngleAndSticksToTheEndItCameFrom) {
   CAnimKnob* knob = makeKnob();
   editor.knobMode = kCircularMode;

@@ -4,6 +4,7 @@
 
 #include "gui/controls/cbuttons.h"
 #include "gui/controls/cknob.h"
+#include "gui/controls/coptionmenu.h"
 #include "gui/views/cframe.h"
 #include "tests/gui/toolkit_fixture.h"
 
@@ -200,6 +201,104 @@ TEST_F(Frame, ALostCaptureOrAClosingFrameEndsTheGestureWithItsEndOfEdit) {
   window->mouseDown(20, 20, kLButton);
   closeFrame();
   EXPECT_EQ(editor.calls.back(), "end 7");
+  EXPECT_EQ(editor.calls.size(), 4u);
+}
+
+// A second button during a drag: whatever the order of presses and
+// releases, the host sees one begin and one end, the end at the second
+// press, and that press is no click of its own.
+class SecondButton : public Frame {
+ protected:
+  // A knob (tag 7) at 0, 0 to 40, 40; its changes join the host's calls.
+  CKnob* makeKnob() {
+    openFrame(200, 100);
+    auto* knob = new CKnob(CRect(0, 0, 40, 40), &listener, 7, nullptr);
+    frame->addView(knob);
+    listener.onChange = [this](CControl* c) { editor.calls.push_back("change " + std::to_string(c->getTag())); };
+    return knob;
+  }
+  const std::vector<std::string> oneChange{"begin 7", "change 7", "end 7"};
+};
+
+TEST_F(SecondButton, EndsTheDragAtItsPressAndNeitherReleaseNorHeldMovesDoMore) {
+  CKnob* knob = makeKnob();
+  // The second button, and the one still held after the first release.
+  const std::pair<CButtonState, CButtonState> cases[] = {
+      {kRButton, kLButton}, {kMButton, kMButton}, {kButton4 | kControl | kDoubleClick, kLButton}};
+  for (const auto& [second, held] : cases) {
+    knob->setValue(0.5f);
+    editor.calls.clear();
+    window->mouseDown(20, 20, kLButton);
+    window->mouseMove(20, 10, kLButton);
+    EXPECT_FALSE(window->mouseDown(20, 10, kLButton | second).captureMouse);
+    EXPECT_EQ(editor.calls, oneChange) << "second " << second;
+    window->mouseUp(20, 10, held);
+    window->mouseMove(21, 5, held);
+    window->mouseMove(22, 4, held);
+    window->mouseUp(22, 4, 0);
+    EXPECT_EQ(editor.calls, oneChange) << "second " << second;
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.55f);
+  }
+}
+
+TEST_F(SecondButton, IsNoClickOnAMenuASwitchOrAViewBeneathTheModalView) {
+  makeKnob();
+  auto* menu = new COptionMenu(CRect(100, 0, 160, 20), &listener, 20);
+  menu->addEntry("Only");
+  frame->addView(menu);
+  auto* button = new COnOffButton(CRect(100, 40, 140, 60), &listener, 21, nullptr);
+  frame->addView(button);
+  window->mouseDown(20, 20, kLButton);
+  window->mouseMove(110, 10, kLButton);  // the drag follows the pointer onto the menu
+  window->mouseDown(110, 10, kLButton | kRButton);
+  window->mouseUp(110, 10, kLButton);
+  EXPECT_TRUE(menus.shown.empty());
+  EXPECT_EQ(editor.calls.back(), "end 7") << "the menu's gesture never began";
+
+  editor.calls.clear();
+  window->mouseDown(120, 50, kLButton | kRButton);  // the right button held since the background
+  EXPECT_FALSE(button->isOn());
+
+  auto* modal = new ProbeView(CRect(0, 0, 60, 60), &log, "modal");
+  ASSERT_TRUE(frame->setModalView(modal));
+  window->mouseDown(20, 20, kLButton);
+  window->mouseDown(20, 20, kLButton | kRButton);
+  EXPECT_EQ(log, (std::vector<std::string>{"modal down 20,20 2", "modal up 20,20 10"}));
+  frame->setModalView(nullptr);
+  modal->forget();
+  EXPECT_TRUE(editor.calls.empty()) << "nothing beneath the modal view";
+}
+
+TEST_F(SecondButton, ThatWasNoClickIsNoFirstHalfOfADoubleClickSoAControlClickAfterItResets) {
+  CKnob* knob = makeKnob();
+  knob->setValue(0.9f);
+  window->mouseDown(80, 80, kRButton);
+  window->mouseDown(20, 20, kRButton | kLButton);
+  window->mouseUp(20, 20, kRButton);
+  window->mouseUp(20, 20, 0);
+  // The system pairs this press with the left one made under the right button.
+  window->mouseDown(20, 20, kLButton | kControl | kDoubleClick);
+  EXPECT_FLOAT_EQ(knob->getValue(), 0.5f);
+  EXPECT_EQ(editor.calls, oneChange);
+  knob->setValue(0.9f);
+  window->mouseDown(20, 20, kLButton | kControl | kDoubleClick);
+  EXPECT_FLOAT_EQ(knob->getValue(), 0.9f) << "a real double-click still is one: a drag, no reset";
+  window->mouseUp(20, 20, 0);
+}
+
+TEST_F(SecondButton, LeavesAHeldButtonThatMovesNothingItPassesOver) {
+  CKnob* knob = makeKnob();
+  auto* kick = new CKickButton(CRect(60, 0, 80, 20), &listener, 8, 20, nullptr);
+  frame->addView(kick);
+  // A push a second button ended counts as released there, as a lost capture does.
+  window->mouseDown(70, 10, kLButton);
+  window->mouseDown(70, 10, kLButton | kRButton);
+  EXPECT_EQ(editor.calls, (std::vector<std::string>{"begin 8", "change 8", "change 8", "end 8"}));
+  window->mouseUp(70, 10, kLButton);
+  for (int x = 71; x > 0; --x) window->mouseMove(x, 10, kLButton);  // over the push button, then the knob
+  EXPECT_EQ(kick->getValue(), 0.0f) << "not shown pressed by a press it did not take";
+  window->mouseUp(1, 10, 0);
+  EXPECT_EQ(knob->getValue(), 0.0f);
   EXPECT_EQ(editor.calls.size(), 4u);
 }
 
