@@ -227,6 +227,7 @@ void sorvaneGUI::presetMenuChosen(COptionMenu* /*reporting*/) {
   const FolderRecord* record = folderRecord(number);
   currentMenu_ = menu;
   currentEntry_ = chosen;
+  const std::uint32_t openedIn = opening();
   if (record && loadFromMenu(*record, chosen)) {
     currentFolder_ = number;
     menu->setValue(static_cast<float>(chosen));
@@ -234,6 +235,9 @@ void sorvaneGUI::presetMenuChosen(COptionMenu* /*reporting*/) {
     showPresetName(withoutExtension(menu->getEntry(chosen)->getTitle().c_str()).c_str());
     return;
   }
+  // A failed load has shown its box: the window closed meanwhile took the
+  // menus along (a new opening has menus of its own).
+  if (opening() != openedIn) return;
   menu->checkEntry(chosen, false);
   currentMenu_ = oldMenu;
   currentEntry_ = oldEntry;
@@ -259,6 +263,7 @@ void sorvaneGUI::stepPreset(int direction) {
   const FolderRecord* record = folderRecord(folder);
   if (!record) return;
   int entry = currentEntry_ + direction;
+  const std::uint32_t openedIn = opening();
   // Walk the folders in number order (depth first), skipping sub-menu entries.
   while (true) {
     COptionMenu* menu = record->menu;
@@ -266,8 +271,9 @@ void sorvaneGUI::stepPreset(int direction) {
       const CMenuItem* item = menu->getEntry(entry);
       if (item->isSeparator() || item->getSubmenu()) continue;
       if (!loadFromMenu(*record, entry)) {
-        // The broken preset stops the step; the old selection stays marked.
-        if (currentMenu_) currentMenu_->checkEntry(currentEntry_, true);
+        // The broken preset stops the step; the old selection stays marked
+        // (unless the window closed while the box was up).
+        if (currentMenu_ && opening() == openedIn) currentMenu_->checkEntry(currentEntry_, true);
         return;
       }
       if (currentMenu_) currentMenu_->checkEntry(currentEntry_, false);
