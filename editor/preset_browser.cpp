@@ -81,9 +81,10 @@ void sorvaneGUI::fillProgramMenu() {
   presetMenu_->setDirty(true);
 }
 
+// The host hears of new names from whoever made them (the effect's rename,
+// the save and the bank load below), at once and editor open or not.
 void sorvaneGUI::doRefreshProgramMenu() {
   if (frame && presetMenu_ && !presetFolderExists_) fillProgramMenu();
-  access_->updateDisplay();
 }
 
 // ---- Folder mode ---------------------------------------------------------------
@@ -397,9 +398,14 @@ void sorvaneGUI::presetSaved(const char* path) {
     scanPresetFolder(presetMenu_, access_->presetFolderPath());
     if (selectPresetByPath(path)) presetNameClean_ = true;
   }
+  // The save renamed the program.
   refreshProgramMenu();
+  access_->updateDisplay();
 }
 
-void sorvaneGUI::bankLoadFinished(bool) { refreshProgramMenu(); }
+void sorvaneGUI::bankLoadFinished(bool) {
+  refreshProgramMenu();
+  access_->updateDisplay();
+}
 
 }  // namespace sorvane::editor

@@ -445,5 +445,33 @@ TYPED_TEST(Modal, ClosingTheEditorInsideAFolderModeBoxDialogOrPopUpMakesItsAnswe
   }
 }
 
+TYPED_TEST(Modal, ARenameReachesTheHostAtOnceWhetherTheEditorIsOpenOrNot) {
+  this->toProgramMode();
+  char closedName[] = "Renamed while closed";
+  this->dispatch(effSetProgramName, 0, 0, closedName);
+  EXPECT_EQ(EditorHost::log(), (std::vector<std::string>{"display"})) << "never opened";
+
+  ASSERT_TRUE(this->open());
+  EXPECT_EQ(this->editor->presetMenu()->getEntry(0)->getTitle(), closedName);
+  this->close();
+  EditorHost::calls.clear();
+  std::thread([this] {
+    char name[] = "From a worker";
+    this->dispatch(effSetProgramName, 0, 0, name);
+  }).join();
+  EXPECT_EQ(EditorHost::log(), (std::vector<std::string>{"display"})) << "closed, renamed on another thread";
+
+  ASSERT_TRUE(this->open());
+  this->idle();
+  EditorHost::calls.clear();
+  char openName[] = "Renamed while open";
+  this->dispatch(effSetProgramName, 0, 0, openName);
+  EXPECT_EQ(EditorHost::log(), (std::vector<std::string>{"display"})) << "open: at once, not at the next idle";
+  EXPECT_NE(this->editor->presetMenu()->getEntry(0)->getTitle(), openName) << "the menu waits for the idle";
+  this->idle();
+  EXPECT_EQ(this->editor->presetMenu()->getEntry(0)->getTitle(), openName);
+  EXPECT_EQ(EditorHost::log(), (std::vector<std::string>{"display"})) << "once";
+}
+
 }  // namespace
 }  // namespace sorvane::test
