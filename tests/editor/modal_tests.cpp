@@ -14,41 +14,43 @@
 namespace sorvane::test {
 namespace {
 
+// What the editor may do inside a modal call: close, or close and open again.
+enum class Reentry { Close, CloseAndOpen };
+
 template <class Product>
 class Modal : public Browser<Product> {
  protected:
-  // What a host does while our loop runs: a program change, then its idle.
-  void hostChangesProgram(int program) {
-    this->dispatch(effSetProgram, 0, program);
+  // What a host does while our loop runs: a program change (from the
+  // dispatcher, or on a worker thread of its own), then its idle.
+  void changeProgram(int program, bool fromAnotherThread = false) {
+    if (fromAnotherThread)
+      std::thread([this, program] { this->effect->setProgram(program); }).join();
+    else
+      this->dispatch(effSetProgram, 0, program);
     this->idle();
   }
-  // The same change made on another thread (hosts that load programs from a
-  // worker), and the user-interface thread's next idle.
-  void otherThreadChangesProgram(int program) {
-    std::thread([this, program] { this->effect->setProgram(program); }).join();
-    this->idle();
+  static const char* how(bool fromAnotherThread) {
+    return fromAnotherThread ? "program changed on another thread" : "program changed by the dispatcher";
+  }
+  void reenter(Reentry reentry) {
+    this->close();
+    if (reentry == Reentry::CloseAndOpen) {
+      EXPECT_TRUE(this->open());
+    }
   }
   // A click that may close (or close and reopen) the editor: the window
   // pressed is released only if it is still there.
-  void clickMaybeClosing(const CPoint& p) {
+  void clickMaybeClosing(const CRect& r) {
     platform::HeadlessWindow* pressed = this->window;
+    const CPoint p = this->centre(r);
     pressed->mouseDown(p.x, p.y, kLButton);
     if (this->window == pressed) pressed->mouseUp(p.x, p.y, 0);
-  }
-  void chooseInFileMenuMaybeClosing(const char* entry) {
-    this->ui.menus.choose({entry});
-    clickMaybeClosing(this->centre(this->layout().fileMenu));
-  }
-  void chooseInPresetMenuMaybeClosing(std::vector<std::string> path) {
-    this->ui.menus.choose(std::move(path));
-    clickMaybeClosing(this->centre(this->layout().presetName));
   }
   // Whether menu is the preset menu or one of its sub-menus now.
   bool inPresetTree(const COptionMenu* menu, const COptionMenu* from = nullptr) const {
     if (!from) from = this->editor->presetMenu();
-    if (!from) return false;
     if (menu == from) return true;
-    for (int i = 0; i < from->getNbSubMenus(); ++i)
+    for (int i = 0; from && i < from->getNbSubMenus(); ++i)
       if (inPresetTree(menu, from->getSubMenu(i))) return true;
     return false;
   }
@@ -56,36 +58,35 @@ class Modal : public Browser<Product> {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  // A preset file anywhere, from the current values with the given output;
-  // the program keeps its name and file.
-  void writePreset(const fs::path& file, float output) {
-    const auto saved = this->effect->programStore();
-    const float before = this->output();
-    this->effect->setParameter(Product::kOutputIndex, output);
-    ASSERT_TRUE(this->editor->access().savePreset(file.string().c_str()));
-    this->effect->programStore() = saved;
-    this->effect->setParameter(Product::kOutputIndex, before);
-  }
   float storedOutput(int program) {
     const auto& slot = this->effect->programStore().program[program];
     return slot.side[slot.activeSide != 0 ? 1 : 0].values[Product::kOutputIndex];
-  }
-  std::string programName(int program) {
-    char name[kProgramNameMax + 1];
-    this->editor->access().programName(program, name);
-    return name;
   }
   std::string fileNameOfCurrentProgram() {
     char name[platform::kPathCapacity];
     this->editor->access().currentFileName(name);
     return name;
   }
-  // Files the program-mode dialogs answer with, outside any preset folder.
-  fs::path elsewhere() const { return this->root / "elsewhere"; }
-  std::string bankExt() const { return this->editor->access().product().bankExtension; }
-  void toProgramMode() {
+  // Program mode, open, and the files its dialogs answer with: two to be
+  // written, a preset at output 0.9 and a bank whose program 0 is at 0.95.
+  struct Files {
+    fs::path preset, loud, bank, banked;
+  };
+  Files programModeFiles() {
     fs::remove_all(this->presets);
-    fs::create_directories(elsewhere());
+    const fs::path at = this->root / "elsewhere";
+    fs::create_directories(at);
+    const std::string e = this->ext(), b = this->editor->access().product().bankExtension;
+    Files files{at / ("p." + e), at / ("loud." + e), at / ("b." + b), at / ("banked." + b)};
+    EXPECT_TRUE(this->open());
+    const auto saved = this->effect->programStore();
+    this->effect->setParameter(Product::kOutputIndex, 0.9f);
+    EXPECT_TRUE(this->editor->access().savePreset(files.loud.string().c_str()));
+    this->effect->setParameter(Product::kOutputIndex, 0.95f);
+    EXPECT_TRUE(this->editor->access().saveBank(files.banked.string().c_str()));
+    this->effect->programStore() = saved;
+    changeProgram(0);
+    return files;
   }
 };
 TYPED_TEST_SUITE(Modal, Products);
@@ -98,18 +99,14 @@ TYPED_TEST(Modal, AFailedLoadKeepsTheMenusUntilItsErrorBoxIsClosed) {
   this->preset("other." + e, 0.4f);
   ASSERT_TRUE(this->open());
   for (const bool fromAnotherThread : {false, true}) {
-    SCOPED_TRACE(fromAnotherThread ? "program changed on another thread" : "program changed by the dispatcher");
-    this->dispatch(effSetProgram, 0, 0);
-    this->idle();
+    SCOPED_TRACE(this->how(fromAnotherThread));
+    this->changeProgram(0);
     this->chooseInPresetMenu({"Sub", "good." + e});
     ASSERT_EQ(this->label(), "good");
     COptionMenu* sub = this->editor->presetMenu()->getSubMenu(0);
     ASSERT_EQ(this->editor->currentPresetMenu(), sub);
     this->ui.messages.whileOpen = [this, sub, fromAnotherThread] {
-      if (fromAnotherThread)
-        this->otherThreadChangesProgram(3);
-      else
-        this->hostChangesProgram(3);
+      this->changeProgram(3, fromAnotherThread);
       EXPECT_EQ(this->editor->presetMenu()->getSubMenu(0), sub) << "no rebuild while the box is up";
     };
     this->chooseInPresetMenu({"bad." + e});
@@ -132,14 +129,13 @@ TYPED_TEST(Modal, AFailedLoadKeepsTheMenusUntilItsErrorBoxIsClosed) {
 }
 
 TYPED_TEST(Modal, AProgramPickMadeWhileTheHostChangesTheProgramDoesNothing) {
-  this->toProgramMode();
-  ASSERT_TRUE(this->open());
+  this->programModeFiles();
   ASSERT_FALSE(this->editor->isFolderMode());
-  this->hostChangesProgram(2);
+  this->changeProgram(2);
   const std::string fourth = this->editor->presetMenu()->getEntry(4)->getTitle();
 
   this->ui.menus.whileOpen = [this] {
-    this->hostChangesProgram(7);
+    this->changeProgram(7);
     EXPECT_TRUE(this->editor->presetMenu()->isCheckEntry(2)) << "the menu is rebuilt after the pop-up, not during it";
   };
   this->chooseInPresetMenu({fourth});
@@ -148,7 +144,7 @@ TYPED_TEST(Modal, AProgramPickMadeWhileTheHostChangesTheProgramDoesNothing) {
   EXPECT_TRUE(this->editor->presetMenu()->isCheckEntry(7)) << "the menu catches up once the pop-up has gone";
   EXPECT_FALSE(this->editor->presetMenu()->isCheckEntry(2));
 
-  this->ui.menus.whileOpen = [this] { this->otherThreadChangesProgram(9); };
+  this->ui.menus.whileOpen = [this] { this->changeProgram(9, true); };
   this->chooseInPresetMenu({fourth});
   EXPECT_EQ(this->effect->getProgram(), 9);
 
@@ -163,19 +159,15 @@ TYPED_TEST(Modal, APresetPickInASubMenuMadeWhileTheHostChangesTheProgramDoesNoth
   this->preset("Sub/b." + e, 0.3f);
   ASSERT_TRUE(this->open());
   for (const bool fromAnotherThread : {false, true}) {
-    SCOPED_TRACE(fromAnotherThread ? "program changed on another thread" : "program changed by the dispatcher");
+    SCOPED_TRACE(this->how(fromAnotherThread));
     const int target = fromAnotherThread ? 6 : 5;
-    this->dispatch(effSetProgram, 0, 0);
-    this->idle();
+    this->changeProgram(0);
     const float targetOutput = this->storedOutput(target);
     this->chooseInPresetMenu({"Sub", "a." + e});
     ASSERT_EQ(this->label(), "a");
     COptionMenu* sub = this->editor->presetMenu()->getSubMenu(0);
     this->ui.menus.whileOpen = [this, sub, target, fromAnotherThread] {
-      if (fromAnotherThread)
-        this->otherThreadChangesProgram(target);
-      else
-        this->hostChangesProgram(target);
+      this->changeProgram(target, fromAnotherThread);
       EXPECT_EQ(this->editor->presetMenu()->getSubMenu(0), sub) << "no rebuild while the pop-up is open";
     };
     this->chooseInPresetMenu({"Sub", "b." + e});
@@ -186,8 +178,6 @@ TYPED_TEST(Modal, APresetPickInASubMenuMadeWhileTheHostChangesTheProgramDoesNoth
     const COptionMenu* current = this->editor->currentPresetMenu();
     EXPECT_TRUE(!current || this->inPresetTree(current)) << "the selection points into the menus shown";
 
-    this->arrow(+1);
-    this->arrow(-1);
     this->chooseInPresetMenu({"Sub", "b." + e});
     EXPECT_FLOAT_EQ(this->output(), 0.3f) << "a pick with nothing in the way loads";
   }
@@ -199,25 +189,17 @@ TYPED_TEST(Modal, SavePresetWritesNothingWhenTheProgramChangesDuringItsQuestion)
   const std::string kept = this->bytesOf(keep);
   ASSERT_TRUE(this->open());
   for (const bool fromAnotherThread : {false, true}) {
-    SCOPED_TRACE(fromAnotherThread ? "program changed on another thread" : "program changed by the dispatcher");
+    SCOPED_TRACE(this->how(fromAnotherThread));
     const int target = fromAnotherThread ? 6 : 4;
-    this->dispatch(effSetProgram, 0, 0);
-    this->idle();
+    this->changeProgram(0);
     this->chooseInPresetMenu({"keep." + e});
     this->effect->setParameterAutomated(TypeParam::kOutputIndex, 0.75f);
     this->dispatch(effSetProgram, 0, target);
     const std::string targetFile = this->fileNameOfCurrentProgram();
-    const std::string targetName = this->programName(target);
-    this->dispatch(effSetProgram, 0, 0);
-    this->idle();
+    this->changeProgram(0);
 
     this->ui.messages.answers = {platform::MessageAnswer::Yes};
-    this->ui.messages.whileOpen = [this, target, fromAnotherThread] {
-      if (fromAnotherThread)
-        this->otherThreadChangesProgram(target);
-      else
-        this->hostChangesProgram(target);
-    };
+    this->ui.messages.whileOpen = [this, target, fromAnotherThread] { this->changeProgram(target, fromAnotherThread); };
     const size_t boxes = this->ui.messages.shown.size();
     this->chooseInFileMenu("Save Preset");
     this->ui.messages.whileOpen = nullptr;
@@ -226,12 +208,10 @@ TYPED_TEST(Modal, SavePresetWritesNothingWhenTheProgramChangesDuringItsQuestion)
     EXPECT_EQ(this->bytesOf(keep), kept) << "the Yes was given for program 0's values";
     EXPECT_EQ(this->effect->getProgram(), target);
     EXPECT_EQ(this->fileNameOfCurrentProgram(), targetFile);
-    EXPECT_EQ(this->programName(target), targetName);
   }
 
   // With nothing in the way, Yes replaces the file.
-  this->dispatch(effSetProgram, 0, 0);
-  this->idle();
+  this->changeProgram(0);
   this->ui.messages.answers = {platform::MessageAnswer::Yes};
   this->ui.messages.whileOpen = [this] { this->idle(); };
   this->chooseInFileMenu("Save Preset");
@@ -239,58 +219,39 @@ TYPED_TEST(Modal, SavePresetWritesNothingWhenTheProgramChangesDuringItsQuestion)
 }
 
 TYPED_TEST(Modal, ProgramModeFileDialogsIgnoreAnAnswerGivenForAnotherProgram) {
-  this->toProgramMode();
-  const std::string e = this->ext();
-  const fs::path preset = this->elsewhere() / ("p." + e);
-  const fs::path loud = this->elsewhere() / ("loud." + e);
-  const fs::path bank = this->elsewhere() / ("b." + this->bankExt());
-  const fs::path banked = this->elsewhere() / ("banked." + this->bankExt());
-  ASSERT_TRUE(this->open());
-  this->writePreset(loud, 0.9f);
-  {
-    // A bank whose program 0 is louder than the factory's.
-    const auto saved = this->effect->programStore();
-    this->effect->setParameter(TypeParam::kOutputIndex, 0.95f);
-    ASSERT_TRUE(this->editor->access().saveBank(banked.string().c_str()));
-    this->effect->programStore() = saved;
-    this->dispatch(effSetProgram, 0, 0);
-  }
-  this->idle();
+  const auto files = this->programModeFiles();
   int target = 0;
+  // Each dialog sees the next program change; the menu stays as it was meanwhile.
   auto changeDuringTheDialog = [this, &target](bool fromAnotherThread) {
     target = target % 11 + 1;
-    const int opened = this->effect->getProgram();
-    this->dialogs.whileOpen = [this, opened, fromAnotherThread, to = target] {
-      if (fromAnotherThread)
-        this->otherThreadChangesProgram(to);
-      else
-        this->hostChangesProgram(to);
+    this->dialogs.whileOpen = [this, fromAnotherThread, to = target, opened = this->effect->getProgram()] {
+      this->changeProgram(to, fromAnotherThread);
       EXPECT_TRUE(this->editor->presetMenu()->isCheckEntry(opened)) << "no rebuild while the dialog is up";
     };
   };
   for (const bool fromAnotherThread : {false, true}) {
-    SCOPED_TRACE(fromAnotherThread ? "program changed on another thread" : "program changed by the dispatcher");
+    SCOPED_TRACE(this->how(fromAnotherThread));
     changeDuringTheDialog(fromAnotherThread);
-    this->dialogs.answers = {preset.string()};
+    this->dialogs.answers = {files.preset.string()};
     this->chooseInFileMenu("Save Preset");
-    EXPECT_FALSE(fs::exists(preset));
+    EXPECT_FALSE(fs::exists(files.preset));
     EXPECT_TRUE(this->editor->presetMenu()->isCheckEntry(target)) << "the menu caught up after the dialog";
 
     changeDuringTheDialog(fromAnotherThread);
     const float before = this->storedOutput(target);
-    this->dialogs.answers = {loud.string()};
+    this->dialogs.answers = {files.loud.string()};
     this->chooseInFileMenu("Load Preset");
     EXPECT_EQ(this->output(), before);
     EXPECT_EQ(this->storedOutput(target), before);
 
     changeDuringTheDialog(fromAnotherThread);
-    this->dialogs.answers = {bank.string()};
+    this->dialogs.answers = {files.bank.string()};
     this->chooseInFileMenu("Save Bank");
-    EXPECT_FALSE(fs::exists(bank));
+    EXPECT_FALSE(fs::exists(files.bank));
 
     changeDuringTheDialog(fromAnotherThread);
     const float program0 = this->storedOutput(0);
-    this->dialogs.answers = {banked.string()};
+    this->dialogs.answers = {files.banked.string()};
     this->chooseInFileMenu("Load Bank");
     EXPECT_EQ(this->storedOutput(0), program0);
     EXPECT_EQ(this->effect->getProgram(), target);
@@ -298,58 +259,31 @@ TYPED_TEST(Modal, ProgramModeFileDialogsIgnoreAnAnswerGivenForAnotherProgram) {
 
   // An idle alone leaves every answer standing.
   this->dialogs.whileOpen = [this] { this->idle(); };
-  this->dialogs.answers = {preset.string(), loud.string(), bank.string(), banked.string()};
+  this->dialogs.answers = {files.preset.string(), files.banked.string()};
   this->chooseInFileMenu("Save Preset");
-  this->chooseInFileMenu("Load Preset");
-  this->chooseInFileMenu("Save Bank");
   this->chooseInFileMenu("Load Bank");
-  EXPECT_TRUE(fs::exists(preset));
-  EXPECT_TRUE(fs::exists(bank));
+  EXPECT_TRUE(fs::exists(files.preset));
   EXPECT_FLOAT_EQ(this->storedOutput(0), 0.95f);
 }
 
-// What the editor may do inside a modal call: close, or close and open again.
-enum class Reentry { Close, CloseAndOpen };
-
 TYPED_TEST(Modal, ClosingTheEditorInsideAProgramModeDialogMakesItsAnswerCountForNothing) {
-  this->toProgramMode();
-  const std::string e = this->ext();
-  const fs::path preset = this->elsewhere() / ("p." + e);
-  const fs::path loud = this->elsewhere() / ("loud." + e);
-  const fs::path bank = this->elsewhere() / ("b." + this->bankExt());
-  const fs::path banked = this->elsewhere() / ("banked." + this->bankExt());
-  ASSERT_TRUE(this->open());
-  this->writePreset(loud, 0.9f);
-  {
-    // A bank whose program 0 is louder than the factory's.
-    const auto saved = this->effect->programStore();
-    this->effect->setParameter(TypeParam::kOutputIndex, 0.95f);
-    ASSERT_TRUE(this->editor->access().saveBank(banked.string().c_str()));
-    this->effect->programStore() = saved;
-    this->dispatch(effSetProgram, 0, 0);
-  }
+  const auto files = this->programModeFiles();
   const float output = this->output();
   const float program0 = this->storedOutput(0);
   for (const Reentry reentry : {Reentry::Close, Reentry::CloseAndOpen}) {
-    SCOPED_TRACE(reentry == Reentry::Close ? "closed" : "closed and opened again");
-    this->dialogs.whileOpen = [this, reentry] {
-      this->close();
-      if (reentry == Reentry::CloseAndOpen) {
-        EXPECT_TRUE(this->open());
-      }
-    };
-    for (const char* command : {"Save Preset", "Load Preset", "Save Bank", "Load Bank"}) {
-      SCOPED_TRACE(command);
+    this->dialogs.whileOpen = [this, reentry] { this->reenter(reentry); };
+    for (const auto& [command, answer] : {std::pair{"Save Preset", files.preset}, std::pair{"Load Preset", files.loud},
+                                          std::pair{"Save Bank", files.bank}, std::pair{"Load Bank", files.banked}}) {
+      SCOPED_TRACE(std::string(command) + (reentry == Reentry::Close ? ", closed" : ", closed and opened again"));
       if (!this->window) {
         ASSERT_TRUE(this->open());
       }
-      const bool loads = command[0] == 'L';
-      const bool banks = std::string(command).find("Bank") != std::string::npos;
-      this->dialogs.answers = {(banks ? (loads ? banked : bank) : (loads ? loud : preset)).string()};
-      this->chooseInFileMenuMaybeClosing(command);
+      this->dialogs.answers = {answer.string()};
+      this->ui.menus.choose({command});
+      this->clickMaybeClosing(this->layout().fileMenu);
       EXPECT_EQ(this->window != nullptr, reentry == Reentry::CloseAndOpen);
-      EXPECT_FALSE(fs::exists(preset));
-      EXPECT_FALSE(fs::exists(bank));
+      EXPECT_FALSE(fs::exists(files.preset));
+      EXPECT_FALSE(fs::exists(files.bank));
       EXPECT_EQ(this->output(), output);
       EXPECT_EQ(this->storedOutput(0), program0);
     }
@@ -364,80 +298,69 @@ TYPED_TEST(Modal, ClosingTheEditorInsideAFolderModeBoxDialogOrPopUpMakesItsAnswe
   const std::string kept = this->bytesOf(keep);
   for (const Reentry reentry : {Reentry::Close, Reentry::CloseAndOpen}) {
     SCOPED_TRACE(reentry == Reentry::Close ? "closed" : "closed and opened again");
-    auto reenter = [this, reentry] {
-      this->close();
-      if (reentry == Reentry::CloseAndOpen) {
-        EXPECT_TRUE(this->open());
-      }
+    auto reenter = [this, reentry] { this->reenter(reentry); };
+    auto reopened = [this] {
+      if (!this->window) this->open();
+      return this->window != nullptr;
     };
-    auto reopen = [this] {
-      if (!this->window) {
-        ASSERT_TRUE(this->open());
-      }
+    auto fileMenu = [this](const char* entry) {
+      this->ui.menus.choose({entry});
+      this->clickMaybeClosing(this->layout().fileMenu);
     };
-    reopen();
+    ASSERT_TRUE(reopened());
     this->chooseInPresetMenu({"keep." + e});
     this->effect->setParameterAutomated(TypeParam::kOutputIndex, 0.75f);
 
-    // The replace question, answered Yes after the window went.
+    // The replace question and Save Preset As's dialog, answered after the window went.
     this->ui.messages.answers = {platform::MessageAnswer::Yes};
     this->ui.messages.whileOpen = reenter;
-    this->chooseInFileMenuMaybeClosing("Save Preset");
-    EXPECT_EQ(this->bytesOf(keep), kept);
+    fileMenu("Save Preset");
     this->ui.messages.whileOpen = nullptr;
-    this->ui.messages.answers.clear();
-
-    // Save Preset As, answered with a new file.
-    reopen();
+    ASSERT_TRUE(reopened());
     this->dialogs.answers = {(this->presets / ("new." + e)).string()};
     this->dialogs.whileOpen = reenter;
-    this->chooseInFileMenuMaybeClosing("Save Preset As");
-    EXPECT_FALSE(fs::exists(this->presets / ("new." + e)));
+    fileMenu("Save Preset As");
     this->dialogs.whileOpen = nullptr;
+    EXPECT_EQ(this->bytesOf(keep), kept);
+    EXPECT_FALSE(fs::exists(this->presets / ("new." + e)));
 
-    // A failed load's error box, from a sub-menu selection.
-    reopen();
+    // A failed load's error box, picked while a sub-menu entry is selected.
+    ASSERT_TRUE(reopened());
     this->chooseInPresetMenu({"Sub", "in." + e});
     this->ui.messages.whileOpen = reenter;
-    this->chooseInPresetMenuMaybeClosing({"bad." + e});
-    this->ui.messages.whileOpen = nullptr;
-    if (reentry == Reentry::Close) {
-      EXPECT_EQ(this->editor->currentPresetMenu(), nullptr) << "a closed editor keeps no menu";
-    } else {
-      const COptionMenu* current = this->editor->currentPresetMenu();
-      EXPECT_TRUE(!current || this->inPresetTree(current)) << "the selection points into the menus shown";
-    }
+    this->ui.menus.choose({"bad." + e});
+    this->clickMaybeClosing(this->layout().presetName);
+    const COptionMenu* current = this->editor->currentPresetMenu();
+    EXPECT_TRUE(reentry == Reentry::Close ? !current : !current || this->inPresetTree(current))
+        << "the selection points into the menus of the window open now, if any";
 
-    // The boxes that only inform: outside the folder, and the missing manual.
-    reopen();
-    const fs::path outside = this->root / ("x." + e);
-    this->dialogs.answers = {outside.string()};
-    this->ui.messages.whileOpen = reenter;
-    this->chooseInFileMenuMaybeClosing("Save Preset As");
-    reopen();
-    this->chooseInFileMenuMaybeClosing("User Manual");
+    // The boxes that only inform: a file outside the folder, the missing manual.
+    ASSERT_TRUE(reopened());
+    this->dialogs.answers = {(this->root / ("x." + e)).string()};
+    fileMenu("Save Preset As");
+    ASSERT_TRUE(reopened());
+    fileMenu("User Manual");
     this->ui.messages.whileOpen = nullptr;
-    EXPECT_FALSE(fs::exists(outside));
-    EXPECT_TRUE(this->shell.opened.empty());
+    EXPECT_FALSE(fs::exists(this->root / ("x." + e)));
 
-    // Pop-ups: the preset menu and the file menu.
-    reopen();
+    // The pop-ups: the preset menu, then the file menu (whose choice must not
+    // run the new window's current entry, Save Preset).
+    ASSERT_TRUE(reopened());
     const float output = this->output();
     this->ui.menus.whileOpen = reenter;
-    this->chooseInPresetMenuMaybeClosing({"keep." + e});
+    this->ui.menus.choose({"keep." + e});
+    this->clickMaybeClosing(this->layout().presetName);
     EXPECT_EQ(this->output(), output);
-    reopen();
+    ASSERT_TRUE(reopened());
     const size_t boxes = this->ui.messages.shown.size();
-    const size_t dialogs = this->dialogs.requests.size();
-    this->chooseInFileMenuMaybeClosing("Sorvane Website");
+    fileMenu("Sorvane Website");
     this->ui.menus.whileOpen = nullptr;
     EXPECT_TRUE(this->shell.opened.empty());
     EXPECT_EQ(this->ui.messages.shown.size(), boxes) << "no other command ran in its place";
-    EXPECT_EQ(this->dialogs.requests.size(), dialogs);
     EXPECT_EQ(this->bytesOf(keep), kept);
 
-    // What is open afterwards works as ever.
-    reopen();
+    // The window open afterwards works as ever.
+    ASSERT_TRUE(reopened());
     this->chooseInPresetMenu({"Sub", "in." + e});
     EXPECT_EQ(this->label(), "in");
     EXPECT_FLOAT_EQ(this->output(), 0.35f);
@@ -446,7 +369,7 @@ TYPED_TEST(Modal, ClosingTheEditorInsideAFolderModeBoxDialogOrPopUpMakesItsAnswe
 }
 
 TYPED_TEST(Modal, ARenameReachesTheHostAtOnceWhetherTheEditorIsOpenOrNot) {
-  this->toProgramMode();
+  fs::remove_all(this->presets);
   char closedName[] = "Renamed while closed";
   this->dispatch(effSetProgramName, 0, 0, closedName);
   EXPECT_EQ(EditorHost::log(), (std::vector<std::string>{"display"})) << "never opened";
