@@ -11,10 +11,21 @@
 // Gestures: only a control whose tag is a parameter index tells the host it
 // begins and ends an edit; the command controls' clicks stay inside.
 //
+// Modal calls: message boxes, file dialogs and pop-up menus run loops of
+// their own, and the host keeps calling in meanwhile (idle, program
+// changes, even close and open). Every service the editor hands on (to its
+// frame and the toolkit, to the preset file operations, to its own code)
+// reaches those three through a gate that counts the calls in progress
+// (inModalCall) and notes what each was opened for: the window's opening,
+// the program and whatever else modalContext adds. An answer given after
+// that changed is stale and comes back as the neutral one (no choice, No,
+// cancelled), so nothing acts on a state the user never saw.
+//
 // Thread contract: the host's user-interface thread only.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "gui/views/cframe.h"
 #include "gui/views/editor_interface.h"
@@ -48,17 +59,41 @@ class AEffGUIEditor : public AEffEditor, public GUIEditorInterface {
 
   CFrame* getFrame() const { return frame; }
   const platform::UiServices& getServices() const { return services; }
+  // True while a message box, file dialog or pop-up menu of this editor runs.
+  bool inModalCall() const { return modalDepth > 0; }
 
  protected:
+  // What a modal call's answer is checked against when the call returns.
+  struct ModalContext {
+    std::uint32_t opening = 0;  // the window's opening (0 while closed)
+    VstInt32 program = 0;
+    int side = 0;  // for editors of effects with sides; 0 otherwise
+    bool operator==(const ModalContext&) const = default;
+  };
+  virtual ModalContext modalContext();
+  // Each open gets a number of its own, so an answer given to one opening
+  // is never taken for the next one's; 0 while closed.
+  std::uint32_t opening() const { return currentOpening; }
+  // The message boxes through the gate, for those that need a reference.
+  platform::MessageBoxService& gatedMessages();
+
   CFrame* frame = nullptr;  // owned while open
   ERect rect{};
   std::uint32_t nextIdleTick;
   bool inIdleUpdate = false;  // set while the pump calls the host
+  // The host's services, with boxes, dialogs and menus through the gate.
   platform::UiServices services;
   AudioEffectX* effectX;  // the effect as the host-call operations need it
 
   // Shared by every editor of the library.
   static inline VstInt32 knobMode = kCircularMode;
+
+ private:
+  class ModalGate;
+  std::unique_ptr<ModalGate> gate;
+  int modalDepth = 0;
+  std::uint32_t openings = 0;
+  std::uint32_t currentOpening = 0;
 };
 
 }  // namespace sorvane::editor

@@ -81,9 +81,10 @@ void sorvaneGUI::fillProgramMenu() {
   presetMenu_->setDirty(true);
 }
 
+// The host hears of new names from whoever made them (the effect's rename,
+// the save and the bank load below), at once and editor open or not.
 void sorvaneGUI::doRefreshProgramMenu() {
   if (frame && presetMenu_ && !presetFolderExists_) fillProgramMenu();
-  access_->updateDisplay();
 }
 
 // ---- Folder mode ---------------------------------------------------------------
@@ -227,6 +228,7 @@ void sorvaneGUI::presetMenuChosen(COptionMenu* /*reporting*/) {
   const FolderRecord* record = folderRecord(number);
   currentMenu_ = menu;
   currentEntry_ = chosen;
+  const std::uint32_t openedIn = opening();
   if (record && loadFromMenu(*record, chosen)) {
     currentFolder_ = number;
     menu->setValue(static_cast<float>(chosen));
@@ -234,6 +236,9 @@ void sorvaneGUI::presetMenuChosen(COptionMenu* /*reporting*/) {
     showPresetName(withoutExtension(menu->getEntry(chosen)->getTitle().c_str()).c_str());
     return;
   }
+  // A failed load has shown its box: the window closed meanwhile took the
+  // menus along (a new opening has menus of its own).
+  if (opening() != openedIn) return;
   menu->checkEntry(chosen, false);
   currentMenu_ = oldMenu;
   currentEntry_ = oldEntry;
@@ -259,6 +264,7 @@ void sorvaneGUI::stepPreset(int direction) {
   const FolderRecord* record = folderRecord(folder);
   if (!record) return;
   int entry = currentEntry_ + direction;
+  const std::uint32_t openedIn = opening();
   // Walk the folders in number order (depth first), skipping sub-menu entries.
   while (true) {
     COptionMenu* menu = record->menu;
@@ -266,8 +272,9 @@ void sorvaneGUI::stepPreset(int direction) {
       const CMenuItem* item = menu->getEntry(entry);
       if (item->isSeparator() || item->getSubmenu()) continue;
       if (!loadFromMenu(*record, entry)) {
-        // The broken preset stops the step; the old selection stays marked.
-        if (currentMenu_) currentMenu_->checkEntry(currentEntry_, true);
+        // The broken preset stops the step; the old selection stays marked
+        // (unless the window closed while the box was up).
+        if (currentMenu_ && opening() == openedIn) currentMenu_->checkEntry(currentEntry_, true);
         return;
       }
       if (currentMenu_) currentMenu_->checkEntry(currentEntry_, false);
@@ -391,9 +398,14 @@ void sorvaneGUI::presetSaved(const char* path) {
     scanPresetFolder(presetMenu_, access_->presetFolderPath());
     if (selectPresetByPath(path)) presetNameClean_ = true;
   }
+  // The save renamed the program.
   refreshProgramMenu();
+  access_->updateDisplay();
 }
 
-void sorvaneGUI::bankLoadFinished(bool) { refreshProgramMenu(); }
+void sorvaneGUI::bankLoadFinished(bool) {
+  refreshProgramMenu();
+  access_->updateDisplay();
+}
 
 }  // namespace sorvane::editor

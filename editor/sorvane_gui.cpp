@@ -50,7 +50,8 @@ class BitmapSet {
 sorvaneGUI::sorvaneGUI(AudioEffect* effect, const EditorLayout& layout, const platform::UiServices& services,
                        const AccessFactory& makeAccess)
     : AEffGUIEditor(effect, services), layout_(layout) {
-  access_ = makeAccess(*services.messages, this);
+  // The file operations' boxes count as the editor's own modal calls.
+  access_ = makeAccess(gatedMessages(), this);
   const int count = access_->parameterCount();
   pending_ = std::make_unique<PendingValue[]>(static_cast<size_t>(count));
   parameterControls_.assign(static_cast<size_t>(count), nullptr);
@@ -265,8 +266,17 @@ void sorvaneGUI::applyPending() {
     const float value = slot.value.load(std::memory_order_relaxed);
     if (frame && parameterControls_[i]) parameterControls_[i]->setValue(value);
   }
+  // The refreshes rebuild menus and add and remove views: not under the feet
+  // of a modal call's opener. Their flags stay set for later.
+  if (inModalCall()) return;
   if (programMenuPending_.exchange(false, std::memory_order_acquire)) doRefreshProgramMenu();
   if (presetDisplayPending_.exchange(false, std::memory_order_acquire)) doRefreshPresetDisplay();
+}
+
+sorvaneGUI::ModalContext sorvaneGUI::modalContext() {
+  ModalContext context = AEffGUIEditor::modalContext();
+  if (access_) context.side = access_->getActiveSide();
+  return context;
 }
 
 void sorvaneGUI::idle() {
@@ -302,7 +312,8 @@ void sorvaneGUI::valueChanged(CControl* control) {
     access_->setParameterAutomated(tag, control->getValue());
     markPresetModified();
   } else if (tag == tags.fileMenu) {
-    if (fileMenu_) fileMenuChosen(fileMenu_->getCurrentIndex());
+    // Only this opening's menu: an old one's report names an entry of its own.
+    if (fileMenu_ && control == fileMenu_) fileMenuChosen(fileMenu_->getCurrentIndex());
     control->setDirty(true);
   } else if (tag == tags.abSwitch) {
     if (abSwitch_) toggleSide();

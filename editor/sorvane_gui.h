@@ -11,6 +11,13 @@
 // them to the controls at its next idle, or at the end of the control event
 // that caused them. Views, windows and files are touched on that thread only.
 //
+// Modal calls (AEffGUIEditor): while a box, a dialog or a pop-up of ours
+// runs, its opener holds views of the tree and the host still idles us, so
+// the idle moves controls to their values but rebuilds nothing; the preset
+// display and program menu wait until the call has returned (the end of the
+// event, or the next idle). Code that goes on after a modal call checks that
+// the window is still the opening it started in.
+//
 // Browser (preset_browser.cpp). Folder mode when the preset folder exists (a
 // plain directory): the preset menu mirrors the folder tree, sub-folders
 // first, and the arrows walk the presets in depth-first folder order. Program
@@ -102,6 +109,9 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   int currentPresetEntry() const { return currentEntry_; }
   // Applies what other threads left for the controls (values, refreshes).
   void applyPending();
+
+ protected:
+  ModalContext modalContext() override;
 
  private:
   struct PendingValue {

@@ -206,6 +206,9 @@ void Sorvane<Product>::setProgramName(char* name) {
   Record& record = liveRecord();
   vst_strncpy(record.name, name, kProgramNameMax);
   if (editor) editor->refreshProgramMenu();
+  // From here, on the caller's thread: an editor rebuilds its menu on its own
+  // thread, and a closed one would keep the news until it opens again.
+  updateDisplay();
 }
 
 template <class Product>

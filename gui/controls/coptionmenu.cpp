@@ -48,29 +48,39 @@ bool COptionMenu::addEntry(const char* title, int index, int flags) {
     entries_.push_back(std::move(item));
   else
     entries_.insert(entries_.begin() + index, std::move(item));
+  ++revision_;
   return true;
 }
 
 bool COptionMenu::addEntry(COptionMenu* submenu, const char* title) {
   if (submenu == nullptr || submenu == this) return false;
   entries_.push_back(std::make_unique<CMenuItem>(title, CMenuItem::kNoFlags, submenu));
+  ++revision_;
   return true;
 }
 
 bool COptionMenu::addItem(const char* title, int flags) {
   entries_.push_back(std::make_unique<CMenuItem>(title, flags & ~CMenuItem::kSeparator));
+  ++revision_;
   return true;
 }
 
 bool COptionMenu::addSeparator() {
   entries_.push_back(std::make_unique<CMenuItem>("", CMenuItem::kSeparator));
+  ++revision_;
   return true;
 }
 
 bool COptionMenu::removeEntry(int index) {
   if (index < 0 || index >= getNbEntries()) return false;
+  // The last choice may lie in the sub-menu that goes with the entry.
+  if (entries_[static_cast<size_t>(index)]->getSubmenu() || lastMenu_ == this) {
+    lastMenu_ = nullptr;
+    lastResult_ = -1;
+  }
   entries_.erase(entries_.begin() + index);
   if (currentIndex_ >= getNbEntries()) currentIndex_ = -1;
+  ++revision_;
   return true;
 }
 
@@ -79,6 +89,7 @@ bool COptionMenu::removeAllEntry() {
   currentIndex_ = -1;
   lastResult_ = -1;
   lastMenu_ = nullptr;
+  ++revision_;
   return true;
 }
 
@@ -144,13 +155,17 @@ void COptionMenu::draw(CDrawContext* context) {
   drawText(context, current ? current->getTitle().c_str() : nullptr, shown);
 }
 
-void COptionMenu::buildPopup(platform::PopupMenu& out, std::vector<CommandTarget>& targets) {
+void COptionMenu::buildPopup(platform::PopupMenu& out, std::vector<CommandTarget>& targets,
+                             std::vector<BuiltMenu>& built) {
   targets.clear();
+  built.clear();
   targets.push_back({nullptr, -1});  // command 0 means nothing chosen
-  buildEntries(out.entries, targets);
+  buildEntries(out.entries, targets, built);
 }
 
-void COptionMenu::buildEntries(std::vector<platform::PopupMenuEntry>& out, std::vector<CommandTarget>& targets) {
+void COptionMenu::buildEntries(std::vector<platform::PopupMenuEntry>& out, std::vector<CommandTarget>& targets,
+                               std::vector<BuiltMenu>& built) {
+  built.push_back({this, revision_});
   const int count = getNbEntries();
   const bool multipleCheck = (style & kMultipleCheckStyle & ~kCheckStyle) != 0;
   for (int i = 0; i < count; ++i) {
@@ -175,7 +190,7 @@ void COptionMenu::buildEntries(std::vector<platform::PopupMenuEntry>& out, std::
     entry.checked = item.isChecked() && (multipleCheck || ((style & kCheckStyle) && i == currentIndex_));
     if (COptionMenu* sub = item.getSubmenu()) {
       entry.kind = platform::PopupMenuEntry::Submenu;
-      sub->buildEntries(entry.submenu, targets);
+      sub->buildEntries(entry.submenu, targets, built);
     } else {
       entry.kind = platform::PopupMenuEntry::Command;
       entry.command = static_cast<int>(targets.size());
@@ -183,6 +198,16 @@ void COptionMenu::buildEntries(std::vector<platform::PopupMenuEntry>& out, std::
     }
     out.push_back(std::move(entry));
   }
+}
+
+CMenuItem* COptionMenu::stillChoosable(const CommandTarget& target, const std::vector<BuiltMenu>& built) const {
+  // A menu whose entries came or went is not the one the user saw; nor is a
+  // sub-menu taken out of the tree, as its parent's entries changed then.
+  for (const BuiltMenu& b : built)
+    if (b.menu->revision_ != b.revision) return nullptr;
+  CMenuItem* item = target.menu->getEntry(target.index);
+  if (!item || item->isSeparator() || item->getSubmenu() || !item->isEnabled() || item->isTitle()) return nullptr;
+  return item;
 }
 
 bool COptionMenu::popup(bool acceptRightButton) {
@@ -193,10 +218,10 @@ bool COptionMenu::popup(bool acceptRightButton) {
 
   platform::PopupMenu menu;
   std::vector<CommandTarget> targets;
-  buildPopup(menu, targets);
-  // Sub-menus live as long as their entries: hold them while the menu is open.
-  for (const CommandTarget& t : targets)
-    if (t.menu) t.menu->remember();
+  std::vector<BuiltMenu> built;
+  buildPopup(menu, targets, built);
+  // The menus stay whole while the pop-up is open, whatever leaves the tree.
+  for (const BuiltMenu& b : built) b.menu->remember();
 
   CPoint corner(size.left, (style & kPopupStyle) ? size.top : size.bottom);
   localToFrame(corner);
@@ -204,16 +229,16 @@ bool COptionMenu::popup(bool acceptRightButton) {
   frame->getNativeWindow()->screenOrigin(originX, originY);
   void* owner = frame->getSystemWindow();
 
-  // The menu loop may run host code that closes the editor: the frame and
-  // this menu stay whole until it returns.
+  // The menu loop may run host code that closes the editor: the frame stays
+  // whole until it returns.
   frame->remember();
-  remember();
   const int command = services.menus->track(owner, menu, originX + corner.x, originY + corner.y, acceptRightButton);
 
   bool chosen = false;
-  if (command > 0 && command < static_cast<int>(targets.size())) {
+  const bool stillShown = isAttached() && parentFrame == frame && frame->isWindowOpen();
+  if (command > 0 && command < static_cast<int>(targets.size()) && stillShown) {
     const CommandTarget target = targets[static_cast<size_t>(command)];
-    if (target.menu->getEntry(target.index)) {
+    if (stillChoosable(target, built)) {
       lastMenu_ = target.menu;
       lastResult_ = target.index;
       target.menu->lastMenu_ = target.menu;
@@ -223,10 +248,10 @@ bool COptionMenu::popup(bool acceptRightButton) {
       chosen = true;
     }
   }
-  for (const CommandTarget& t : targets)
-    if (t.menu) t.menu->forget();
   frame->forget();
-  forget();
+  // Sub-menus first: this menu is the first of them, and its last reference
+  // may go here.
+  for (auto b = built.rbegin(); b != built.rend(); ++b) b->menu->forget();
   return chosen;
 }
 

@@ -3,7 +3,10 @@
 // menu service, modally. Entries carry one running command number across the
 // whole tree, so the answer names the menu and the entry; a choice in a
 // sub-menu is reported to the top menu's listener with the sub-menu as the
-// control (sub-menus carry the top menu's tag).
+// control (sub-menus carry the top menu's tag). The menu loop may run code
+// that changes the menus (a host's idle, say): a choice counts only when
+// every menu the pop-up was built from still has the entries it had, the
+// chosen one can still be chosen, and this menu is still in its open frame.
 //
 // Titles: addEntry("-") makes a separator, as the toolkit's own fixed lists
 // expect. Titles that come from data (file, folder and program names) go in
@@ -99,10 +102,18 @@ class COptionMenu : public CParamDisplay {
     COptionMenu* menu;
     int index;
   };
-  void buildPopup(platform::PopupMenu& out, std::vector<CommandTarget>& targets);
-  void buildEntries(std::vector<platform::PopupMenuEntry>& out, std::vector<CommandTarget>& targets);
+  struct BuiltMenu {
+    COptionMenu* menu;
+    std::uint32_t revision;
+  };
+  void buildPopup(platform::PopupMenu& out, std::vector<CommandTarget>& targets, std::vector<BuiltMenu>& built);
+  void buildEntries(std::vector<platform::PopupMenuEntry>& out, std::vector<CommandTarget>& targets,
+                    std::vector<BuiltMenu>& built);
+  // The entry a pop-up's command names, if it may still be chosen.
+  CMenuItem* stillChoosable(const CommandTarget& target, const std::vector<BuiltMenu>& built) const;
 
   std::vector<std::unique_ptr<CMenuItem>> entries_;
+  std::uint32_t revision_ = 0;  // moves with every entry added or removed
   int currentIndex_ = -1;
   int lastResult_ = -1;
   COptionMenu* lastMenu_ = nullptr;  // not owned: this menu or one of its sub-menus

@@ -1,8 +1,11 @@
 // Test double of the message-box service: records every box and answers
 // from a queue (an empty queue answers with the default, first button).
+// whileOpen runs while each box is up, as the host's calls run while a real
+// box's loop does (a test may idle, change programs or close the editor).
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,8 @@ class ScriptedMessageBox final : public MessageBoxService {
 
   MessageAnswer show(void* ownerWindow, const char* text, const char* caption, MessageButtons buttons) override {
     shown.push_back({ownerWindow, text ? text : "", caption ? caption : "", buttons});
+    // A copy: the action may replace whileOpen for the boxes after this one.
+    if (const std::function<void()> action = whileOpen) action();
     if (answers.empty()) return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
     const MessageAnswer answer = answers.front();
     answers.pop_front();
@@ -29,6 +34,7 @@ class ScriptedMessageBox final : public MessageBoxService {
 
   std::vector<Shown> shown;
   std::deque<MessageAnswer> answers;
+  std::function<void()> whileOpen;
 };
 
 }  // namespace sorvane::platform

@@ -22,7 +22,8 @@ class ScriptedPopupMenus final : public PopupMenuService {
 
   int track(void* ownerWindow, const PopupMenu& menu, int screenX, int screenY, bool acceptRightButton) override {
     shown.push_back({ownerWindow, menu, screenX, screenY, acceptRightButton});
-    if (whileOpen) whileOpen();
+    // A copy: the action may replace whileOpen for the menus after this one.
+    if (const std::function<void()> action = whileOpen) action();
     if (choices.empty()) return 0;
     const std::vector<std::string> path = choices.front();
     choices.pop_front();
@@ -36,7 +37,8 @@ class ScriptedPopupMenus final : public PopupMenuService {
 
   std::vector<Shown> shown;
   std::deque<std::vector<std::string>> choices;
-  // Runs while the next menu is open (a test may close the editor meanwhile).
+  // Runs while each menu is open (a test may idle, change programs or close
+  // the editor meanwhile).
   std::function<void()> whileOpen;
 
  private:

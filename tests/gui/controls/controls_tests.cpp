@@ -235,6 +235,63 @@ TEST_F(Menu, ClosingTheEditorWhileItsMenuIsOpenLeavesNothingBehind) {
   EXPECT_EQ(windows.liveWindows(), 0);
 }
 
+TEST_F(Menu, AChoiceCountsOnlyWhileTheMenusAreAsThePopUpShowedThem) {
+  COptionMenu* menu = makeMenu();
+  auto* sub = new COptionMenu(CRect(10, 50, 60, 70), &listener, 20, nullptr, nullptr, kCheckStyle);
+  sub->addItem("Deep");
+  sub->addItem("Deeper");
+  menu->addEntry(sub, "Folder");
+  menu->addEntry("First");
+  menu->addEntry("Second");
+
+  // The sub-menu refilled meanwhile: index 1 is another entry now.
+  menus.whileOpen = [sub] {
+    sub->removeAllEntry();
+    sub->addItem("Other");
+    sub->addItem("Another");
+  };
+  menus.choose({"Folder", "Deeper"});
+  window->mouseDown(20, 60, kLButton);
+  EXPECT_TRUE(listener.reports.empty());
+  EXPECT_EQ(sub->getCurrentIndex(), -1);
+
+  // The whole tree rebuilt meanwhile: the old sub-menu is gone and the
+  // entry that was "First" is "Second" now.
+  menus.whileOpen = [this, menu] {
+    menu->removeAllEntry();
+    auto* fresh = new COptionMenu(CRect(10, 50, 60, 70), &listener, 20, nullptr, nullptr, kCheckStyle);
+    fresh->addItem("New");
+    menu->addEntry(fresh, "Folder");
+    menu->addEntry("Second");
+    menu->addEntry("Third");
+  };
+  menus.choose({"First"});
+  window->mouseDown(20, 60, kLButton);
+  menus.choose({"Folder", "Another"});
+  window->mouseDown(20, 60, kLButton);
+  EXPECT_TRUE(listener.reports.empty());
+  int index = -1;
+  EXPECT_EQ(menu->getLastItemMenu(index), nullptr);
+
+  // An entry disabled meanwhile, or the menu taken out of the frame.
+  menus.whileOpen = [menu] { menu->getEntry(1)->setEnabled(false); };
+  menus.choose({"Second"});
+  window->mouseDown(20, 60, kLButton);
+  menu->getEntry(1)->setEnabled(true);
+  menus.whileOpen = [this, menu] { frame->removeView(menu, false); };
+  menus.choose({"Second"});
+  window->mouseDown(20, 60, kLButton);
+  EXPECT_TRUE(listener.reports.empty());
+  frame->addView(menu);
+
+  // Nothing changed but the values: the choice counts.
+  menus.whileOpen = [menu] { menu->setValue(2); };
+  menus.choose({"Second"});
+  window->mouseDown(20, 60, kLButton);
+  ASSERT_EQ(listener.reports.size(), 1u);
+  EXPECT_EQ(menu->getCurrentIndex(), 1);
+}
+
 TEST_F(Controls, TheSplashScreenShowsItsViewAsModalAndUnsplashHidesIt) {
   openFrame();
   auto* about = new CViewContainer(CRect(20, 20, 80, 80), frame);
