@@ -76,6 +76,8 @@ class CFrame : public CViewContainer, public platform::WindowClient {
   // window closing, view removed, a second button pressed).
   void endMouseGesture();
 
+  // The root's rectangle is in the window's coordinates, which are the
+  // frame's own: its size starts at 0, 0.
   void invalidRect(const CRect& rect) override;
   CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
   CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;

@@ -36,10 +36,15 @@ void CView::drawRect(CDrawContext* context, const CRect&) { draw(context); }
 
 void CView::invalidRect(const CRect& rect) {
   if (!attachedFlag || !visible) return;
-  if (parentView)
-    parentView->invalidRect(rect);
-  else if (parentFrame)
+  if (parentView && parentView != parentFrame) {
+    // rect lies in the container's own coordinates; the container takes it
+    // in its parent's, as its size is.
+    CRect inContainersParent = rect;
+    inContainersParent.offset(parentView->size.left, parentView->size.top);
+    parentView->invalidRect(inContainersParent);
+  } else if (parentFrame && parentFrame != this) {
     parentFrame->invalidRect(rect);
+  }
 }
 
 void CView::invalid() {

@@ -72,10 +72,15 @@ class CView : public CBaseObject {
   virtual bool checkUpdate(const CRect& updateRect) const { return updateRect.rectOverlap(size); }
   virtual bool isDirty() const { return dirty; }
   virtual void setDirty(bool state = true) { dirty = state; }
-  // Asks for a redraw of rect (parent coordinates) at the next paint.
+  // Asks for a redraw of rect at the next paint. On every view, containers
+  // and the frame included, rect is in the coordinates of the view's size:
+  // its parent's (the frame's are the window's). A view hands it to its
+  // parent in the parent's own parent coordinates, so each level adds its
+  // origin once; a container clips it to itself. Only while visible and
+  // attached.
   virtual void invalidRect(const CRect& rect);
-  // Clears the dirty flag and asks for a redraw of the whole view (only
-  // while visible and attached).
+  // Clears the dirty flag and asks for a redraw of the view's own area (its
+  // size, in its parent).
   virtual void invalid();
   virtual void setVisible(bool state);
 

@@ -108,14 +108,10 @@ bool CViewContainer::isDirty() const {
 }
 
 void CViewContainer::invalidRect(const CRect& rect) {
-  if (!attachedFlag || !visible) return;
-  CRect inParent = rect;
-  inParent.offset(size.left, size.top);
-  inParent.bound(size);
-  if (parentView)
-    parentView->invalidRect(inParent);
-  else if (parentFrame && parentFrame != this)
-    parentFrame->invalidRect(inParent);
+  // Nothing of a child shows outside its container.
+  CRect visiblePart = rect;
+  visiblePart.bound(size);
+  if (!visiblePart.isEmpty()) CView::invalidRect(visiblePart);
 }
 
 void CViewContainer::drawBackgroundRect(CDrawContext* context, const CRect& updateRect) {

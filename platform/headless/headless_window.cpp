@@ -5,11 +5,9 @@
 namespace sorvane::platform {
 namespace {
 
-DrawRect unite(const DrawRect& a, const DrawRect& b) {
-  if (a.empty()) return b;
-  if (b.empty()) return a;
-  return DrawRect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                  std::max(a.bottom, b.bottom)};
+bool contains(const DrawRect& outer, const DrawRect& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
 }
 
 }  // namespace
@@ -27,19 +25,27 @@ HeadlessWindow::~HeadlessWindow() {
 }
 
 void HeadlessWindow::invalidate(const DrawRect& area) {
-  const DrawRect bounds{0, 0, pixels_->width(), pixels_->height()};
-  pending_ = unite(pending_, area.intersect(bounds));
+  const DrawRect part = area.intersect(DrawRect{0, 0, pixels_->width(), pixels_->height()});
+  if (part.empty()) return;
+  for (const DrawRect& held : pending_)
+    if (contains(held, part)) return;
+  std::erase_if(pending_, [&](const DrawRect& held) { return contains(part, held); });
+  pending_.push_back(part);
 }
 
 void HeadlessWindow::update() {
-  if (pending_.empty()) return;
-  const DrawRect area = pending_;
-  pending_ = DrawRect{};
-  paint(area);
+  // Taken first: a paint may mark more, which waits for the next update.
+  const std::vector<DrawRect> areas = std::move(pending_);
+  pending_.clear();
+  const std::shared_ptr<bool> alive = alive_;
+  for (const DrawRect& area : areas) {
+    paint(area);
+    if (!*alive) return;
+  }
 }
 
 void HeadlessWindow::paintAll() {
-  pending_ = DrawRect{};
+  pending_.clear();
   paint(DrawRect{0, 0, pixels_->width(), pixels_->height()});
 }
 
@@ -52,9 +58,7 @@ void HeadlessWindow::paint(const DrawRect& area) {
   event.area = area;
   event.device = device.get();
   ++paints_;
-  const std::shared_ptr<bool> alive = alive_;
   client_->handleWindowEvent(event);
-  if (!*alive) return;
 }
 
 void HeadlessWindow::screenOrigin(int& x, int& y) {

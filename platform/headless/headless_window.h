@@ -3,9 +3,16 @@
 // It behaves like the real back ends in what the toolkit can observe:
 // invalid areas gather until update paints them, capture and leave tracking
 // are recorded, events reach the client only while it is attached.
+//
+// Invalid areas are kept as the system keeps an update region: each
+// rectangle as marked (one inside another counts once), and update paints
+// each alone, clipped to it. So a view that marks the wrong area leaves
+// pixels stale here as on a real screen; merging them into one bounding box
+// would paint over the mistake.
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "platform/draw.h"
 #include "platform/window.h"
@@ -42,7 +49,8 @@ class HeadlessWindow final : public NativeWindow {
   void paintAll();
 
   const PixelBuffer& pixels() const { return *pixels_; }
-  const DrawRect& pendingArea() const { return pending_; }
+  // The invalid rectangles the next update paints, in the order marked.
+  const std::vector<DrawRect>& pendingAreas() const { return pending_; }
   bool hasCapture() const { return captured_; }
   bool isLeaveArmed() const { return leaveArmed_; }
   bool isDropTarget() const { return dropTarget_; }
@@ -60,7 +68,7 @@ class HeadlessWindow final : public NativeWindow {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   WindowClient* client_;
   std::unique_ptr<PixelBuffer> pixels_;
-  DrawRect pending_;
+  std::vector<DrawRect> pending_;
   bool captured_ = false;
   bool leaveArmed_ = false;
   bool dropTarget_ = false;

@@ -62,46 +62,72 @@ bool softwareTextAvailable() {
   return false;
 }
 
-std::string compareWithGolden(const std::string& name, const platform::PixelBuffer& actual,
-                              const std::vector<CRect>& textAreas, int textTolerance) {
+namespace {
+
+// The comparison itself: what differs, empty when nothing does; the
+// difference picture into diff when given.
+std::string compare(const std::string& name, const std::vector<std::uint8_t>& got, int width, int height,
+                    const std::vector<CRect>& textAreas, int textTolerance, std::vector<std::uint8_t>* diff) {
   const std::string goldenPath = dataFolder() + "/" + name + ".png";
-  const std::vector<std::uint8_t> got = opaqueRgba(actual);
-  if (const char* update = std::getenv("SORVANE_UPDATE_GOLDEN"); update && std::strcmp(update, "1") == 0) {
-    if (!softwareTextAvailable()) return "golden pictures are made only by a build that draws text";
-    return writeRgbaPng(goldenPath.c_str(), actual.width(), actual.height(), got) ? "" : "cannot write " + goldenPath;
-  }
   Picture golden;
   if (!readPng(goldenPath, golden)) return "no golden picture " + goldenPath;
-  if (golden.width != actual.width() || golden.height != actual.height())
-    return name + ": size " + std::to_string(actual.width()) + "x" + std::to_string(actual.height()) + ", golden " +
+  if (golden.width != width || golden.height != height)
+    return name + ": size " + std::to_string(width) + "x" + std::to_string(height) + ", golden " +
            std::to_string(golden.width) + "x" + std::to_string(golden.height);
 
   const bool withText = softwareTextAvailable();
-  std::vector<std::uint8_t> diff(got.size(), 0);
+  if (diff) diff->assign(got.size(), 0);
   int outside = 0, inside = 0, firstX = -1, firstY = -1;
   for (int y = 0; y < golden.height; ++y) {
     for (int x = 0; x < golden.width; ++x) {
       const size_t i = (static_cast<size_t>(y) * golden.width + x) * 4;
       int worst = 0;
       for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(int(got[i + c]) - int(golden.rgba[i + c])));
-      diff[i + 3] = 255;
+      if (diff) (*diff)[i + 3] = 255;
       if (worst == 0) continue;
       const bool text = inAny(textAreas, x, y);
       if (text && (!withText || worst <= textTolerance)) continue;
-      diff[i] = 255;
-      diff[i + 1] = static_cast<std::uint8_t>(255 - worst);
+      if (diff) {
+        (*diff)[i] = 255;
+        (*diff)[i + 1] = static_cast<std::uint8_t>(255 - worst);
+      }
       (text ? inside : outside)++;
       if (firstX < 0) firstX = x, firstY = y;
     }
   }
   if (outside == 0 && inside == 0) return "";
+  return name + ": " + std::to_string(outside) + " pixels differ outside text areas and " + std::to_string(inside) +
+         " inside beyond the tolerance, first at " + std::to_string(firstX) + "," + std::to_string(firstY);
+}
+
+}  // namespace
+
+bool goldenUpdateRequested() {
+  const char* update = std::getenv("SORVANE_UPDATE_GOLDEN");
+  return update && std::strcmp(update, "1") == 0;
+}
+
+std::string compareWithGolden(const std::string& name, const platform::PixelBuffer& actual,
+                              const std::vector<CRect>& textAreas, int textTolerance) {
+  const std::vector<std::uint8_t> got = opaqueRgba(actual);
+  if (goldenUpdateRequested()) {
+    const std::string goldenPath = dataFolder() + "/" + name + ".png";
+    if (!softwareTextAvailable()) return "golden pictures are made only by a build that draws text";
+    return writeRgbaPng(goldenPath.c_str(), actual.width(), actual.height(), got) ? "" : "cannot write " + goldenPath;
+  }
+  std::vector<std::uint8_t> diff;
+  const std::string problem = compare(name, got, actual.width(), actual.height(), textAreas, textTolerance, &diff);
+  if (problem.empty() || diff.empty()) return problem;
   const std::string actualPath = name + ".actual.png";
   const std::string diffPath = name + ".diff.png";
-  writeRgbaPng(actualPath.c_str(), golden.width, golden.height, got);
-  writeRgbaPng(diffPath.c_str(), golden.width, golden.height, diff);
-  return name + ": " + std::to_string(outside) + " pixels differ outside text areas and " + std::to_string(inside) +
-         " inside beyond the tolerance, first at " + std::to_string(firstX) + "," + std::to_string(firstY) +
-         "; wrote " + actualPath + " and " + diffPath;
+  writeRgbaPng(actualPath.c_str(), actual.width(), actual.height(), got);
+  writeRgbaPng(diffPath.c_str(), actual.width(), actual.height(), diff);
+  return problem + "; wrote " + actualPath + " and " + diffPath;
+}
+
+std::string differenceFromGolden(const std::string& name, const platform::PixelBuffer& actual,
+                                 const std::vector<CRect>& textAreas, int textTolerance) {
+  return compare(name, opaqueRgba(actual), actual.width(), actual.height(), textAreas, textTolerance, nullptr);
 }
 
 }  // namespace sorvane::test

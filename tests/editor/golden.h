@@ -21,6 +21,14 @@ bool writePng(const std::string& path, const platform::PixelBuffer& pixels);
 std::string compareWithGolden(const std::string& name, const platform::PixelBuffer& actual,
                               const std::vector<CRect>& textAreas, int textTolerance = 60);
 
+// The same comparison, and nothing else: no picture is written, and the
+// golden is never rewritten.
+std::string differenceFromGolden(const std::string& name, const platform::PixelBuffer& actual,
+                                 const std::vector<CRect>& textAreas, int textTolerance = 60);
+
+// Whether SORVANE_UPDATE_GOLDEN=1 asks for the pictures to be rewritten.
+bool goldenUpdateRequested();
+
 // Whether this build's software back end draws text at all.
 bool softwareTextAvailable();
 

@@ -368,5 +368,92 @@ TYPED_TEST(Win32Editor, AHostThatDestroysItsWindowBeforeClosingTheEditorLeavesNo
   EXPECT_EQ(this->host->childWindowCount(), 1);
 }
 
+// The about screen is a container shown as the frame's modal view: the
+// system paints only what was marked invalid, so a wrongly placed mark
+// leaves part of it unpainted when it opens, or standing when it closes.
+// The knobs beside it follow the host while it is shown.
+template <class Product>
+class Win32About : public Win32Picture<Product> {
+ protected:
+  // The headless picture of the same state, with the about screen shown when aboutShown.
+  std::unique_ptr<platform::PixelBuffer> headlessPicture(bool aboutShown) {
+    ScriptedUi ui;
+    gEditorServices = ui.bundle();
+    Sorvane<Product> twin(&EditorHost::callback, &scriptedEditor<Product>);
+    for (int i = 0; i < Product::kParameterCount; ++i) twin.setParameter(i, this->effect->getParameter(i));
+    int parent = 0;
+    auto* record = twin.getAeffect();
+    EXPECT_EQ(record->dispatcher(record, effEditOpen, 0, 0, &parent, 0.0f), 1);
+    platform::HeadlessWindow* window = ui.windows.window();
+    if (aboutShown) {
+      const CPoint splash = this->centre(this->layout().aboutClick);
+      window->mouseDown(splash.x, splash.y, kButtonLeft);
+      window->mouseUp(splash.x, splash.y, 0);
+    }
+    window->paintAll();
+    const platform::PixelBuffer& shown = window->pixels();
+    auto copy = platform::createMemoryPixelBuffer(shown.width(), shown.height());
+    for (int y = 0; y < shown.height(); ++y) std::copy(shown.row(y), shown.row(y) + 4 * shown.width(), copy->row(y));
+    record->dispatcher(record, effEditClose, 0, 0, nullptr, 0.0f);
+    return copy;
+  }
+  CRect versionLabel() const {
+    CRect label = this->layout().versionLabel;
+    label.offset(this->layout().aboutScreen.left, this->layout().aboutScreen.top);
+    return label;
+  }
+  // The window against the headless picture: equal outside the text; the
+  // system's text (the Windows build's software back end draws none) only
+  // darkens the preset name and only brightens the white version label.
+  void expectLikeHeadless(const platform::PixelBuffer& window, bool aboutShown, const char* state) {
+    auto headless = headlessPicture(aboutShown);
+    std::vector<CRect> text{this->layout().presetName};
+    if (aboutShown) text.push_back(versionLabel());
+    const PictureComparison all = comparePictures(window, *headless, text);
+    EXPECT_LE(all.outside, kBlendTolerance) << state << ": worst at " << all.where << " (x,y)";
+    if (aboutShown) {
+      const PictureComparison label = comparePictures(window, *headless, {versionLabel()});
+      EXPECT_GT(label.brighterInText, 64) << state << ": the version is shown";
+      EXPECT_EQ(label.darkenedInText, 0) << state << ": on the about screen's own picture";
+    }
+    if (this->HasFailure()) {
+      const std::string name = std::string(this->layout().product) + "-about-" + state;
+      writePng(SORVANE_OUTPUT_DIR + name + "-window.png", window);
+      writePng(SORVANE_OUTPUT_DIR + name + "-headless.png", *headless);
+    }
+  }
+  // The read-back a test looked at, kept in the folder SORVANE_WINDOW_PICTURES
+  // names (nothing is written without it).
+  void keep(const char* state, const platform::PixelBuffer& window) {
+    if (const char* folder = std::getenv("SORVANE_WINDOW_PICTURES")) {
+      const std::string path = std::string(folder) + "/" + this->layout().product + "-about-win32-" + state + ".png";
+      EXPECT_TRUE(writePng(path, window)) << "cannot write " << path;
+    }
+  }
+};
+TYPED_TEST_SUITE(Win32About, Products);
+
+TYPED_TEST(Win32About, OpensAndClosesWholeAndTheKnobsBesideItFollowTheHost) {
+  ASSERT_TRUE(this->open());
+  CFrame* frame = this->editor->getFrame();
+  this->click(TestFixture::centre(this->layout().aboutClick));
+  this->pump(150);
+  ASSERT_NE(frame->getModalView(), nullptr);
+  this->expectLikeHeadless(*this->screenshot(), true, "opened");
+
+  this->setState(*this->effect);
+  this->pump(150);
+  auto open = this->screenshot();
+  this->keep("open", *open);
+  this->expectLikeHeadless(*open, true, "host-changes");
+
+  this->click(TestFixture::centre(this->layout().aboutScreen));
+  this->pump(150);
+  EXPECT_EQ(frame->getModalView(), nullptr);
+  auto closed = this->screenshot();
+  this->keep("closed", *closed);
+  this->expectLikeHeadless(*closed, false, "closed");
+}
+
 }  // namespace
 }  // namespace sorvane::test

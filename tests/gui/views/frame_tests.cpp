@@ -5,6 +5,7 @@
 #include "gui/controls/cbuttons.h"
 #include "gui/controls/cknob.h"
 #include "gui/controls/coptionmenu.h"
+#include "gui/views/cdragcontainer.h"
 #include "gui/views/cframe.h"
 #include "tests/gui/toolkit_fixture.h"
 
@@ -353,15 +354,55 @@ TEST_F(Frame, KeysGoToTheTouchedControlAndTabMovesTheFocus) {
   EXPECT_FLOAT_EQ(b->getValue(), 0.01f);
 }
 
-TEST_F(Frame, DropsAreDeclinedWithoutTouchingTheFilesAndTheTargetGoesWithTheWindow) {
+// A view that takes drops when told to, and keeps what reached it.
+struct DropView : CView {
+  explicit DropView(const CRect& r) : CView(r) {}
+  bool onDrop(CDragContainer* drag, const CPoint& where) override {
+    files.clear();
+    for (int i = 0; i < drag->getCount(); ++i) files.push_back(drag->getFile(i));
+    at = where;
+    ++drops;
+    return accepts;
+  }
+  bool accepts = true;
+  std::vector<std::string> files;
+  CPoint at;
+  int drops = 0;
+};
+
+TEST_F(Frame, ADropIsAcceptedOnlyWhereAViewTakesItAndTheTargetGoesWithTheWindow) {
   openFrame();
   EXPECT_TRUE(window->isDropTarget());
-  platform::WindowEvent drop;
-  drop.type = platform::WindowEventType::Drop;
-  drop.x = 10;
-  drop.y = 10;
-  drop.files = {"/nonexistent/shortcut.lnk"};
-  EXPECT_FALSE(window->send(drop).acceptDrop);
+  auto* taker = new DropView(CRect(0, 0, 40, 40));
+  auto* plain = new CView(CRect(50, 0, 90, 40));
+  auto* box = new CViewContainer(CRect(100, 0, 160, 60), frame);
+  auto* inner = new DropView(CRect(10, 10, 30, 30));
+  box->addView(inner);
+  frame->addView(taker);
+  frame->addView(plain);
+  frame->addView(box);
+  auto drop = [this](int x, int y) {
+    platform::WindowEvent event;
+    event.type = platform::WindowEventType::Drop;
+    event.x = x;
+    event.y = y;
+    event.files = {"/nonexistent/shortcut.lnk", "C:\\presets\\Warm.tsqp"};
+    return window->send(event).acceptDrop;
+  };
+
+  EXPECT_TRUE(drop(10, 12)) << "a view that takes drops";
+  EXPECT_EQ(taker->files, (std::vector<std::string>{"/nonexistent/shortcut.lnk", "C:\\presets\\Warm.tsqp"}))
+      << "the names as the system gave them: nothing resolved or opened";
+  EXPECT_EQ(taker->at, CPoint(10, 12));
+  EXPECT_TRUE(drop(115, 25)) << "the deepest view under the pointer";
+  EXPECT_EQ(inner->at, CPoint(15, 25)) << "in its own parent's coordinates";
+  taker->accepts = false;
+  EXPECT_FALSE(drop(10, 12)) << "the view's refusal is the answer";
+  EXPECT_EQ(taker->drops, 2);
+  EXPECT_FALSE(drop(60, 10)) << "a view without a drop handler declines";
+  EXPECT_FALSE(drop(190, 90)) << "over the background nothing takes it";
+  EXPECT_EQ(inner->drops, 1);
+
   window->send({platform::WindowEventType::Destroy});
   EXPECT_FALSE(frame->isWindowOpen());
   EXPECT_FALSE(window->isDropTarget());
