@@ -3,7 +3,8 @@
 // or, in circular mode, follows the angle of the pointer around the centre
 // over a 270-degree arc from lower left (vmin) clockwise to lower right
 // (vmax). Control + left click resets to the default; the wheel and the
-// arrow keys step by wheelInc (a tenth of that with Shift).
+// arrow keys step by wheelInc (a tenth of that with Shift). Only the
+// vertical wheel turns a knob: a sideways swipe is the host's, to scroll.
 //
 // The knob mode comes from the frame (the editor's shared setting); Alt
 // swaps linear and circular for one drag.

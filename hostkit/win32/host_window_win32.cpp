@@ -139,14 +139,14 @@ class Win32HostWindow final : public HostWindow {
     return deliver(x, y, message, keyFlags(buttons & (kModifierShift | kModifierControl)) | extra, buttons);
   }
 
-  bool wheel(int x, int y, int delta, int modifiers) override {
+  bool wheel(int x, int y, int delta, int modifiers, bool horizontal) override {
     if (!hwnd_) return false;
     POINT screen{x, y};
     ClientToScreen(hwnd_, &screen);
     HWND target = windowAt(screen);
     const WPARAM wParam = MAKEWPARAM(keyFlags(modifiers), static_cast<WORD>(static_cast<short>(delta)));
     AltKeyHeld alt((modifiers & kModifierAlt) != 0);
-    SendMessageA(target, WM_MOUSEWHEEL, wParam, MAKELPARAM(screen.x, screen.y));
+    SendMessageA(target, horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL, wParam, MAKELPARAM(screen.x, screen.y));
     pump(0, nullptr, nullptr);
     return true;
   }
@@ -185,7 +185,7 @@ class Win32HostWindow final : public HostWindow {
     return count;
   }
 
-  int wheelEventsReceived() override { return wheels_; }
+  int wheelEventsReceived(bool horizontal) override { return horizontal ? sidewaysWheels_ : wheels_; }
 
   void destroyNow() override {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -196,6 +196,9 @@ class Win32HostWindow final : public HostWindow {
     switch (message) {
       case WM_MOUSEWHEEL:
         ++wheels_;
+        return 0;
+      case WM_MOUSEHWHEEL:
+        ++sidewaysWheels_;
         return 0;
       case WM_NCDESTROY:
         hwnd_ = nullptr;
@@ -241,6 +244,7 @@ class Win32HostWindow final : public HostWindow {
   HWND hwnd_ = nullptr;
   bool classHeld_ = false;
   int wheels_ = 0;
+  int sidewaysWheels_ = 0;
 };
 
 LRESULT CALLBACK hostWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -147,11 +147,12 @@ class X11HostWindow final : public HostWindow {
     return session.sync();
   }
 
-  bool wheel(int x, int y, int delta, int modifiers) override {
+  bool wheel(int x, int y, int delta, int modifiers, bool horizontal) override {
     const int notches = delta / kWheelDeltaPerNotch;
     if (notches == 0 || !pointerTo(x, y, modifiers)) return false;
     x11::Session session(connection_);
-    const unsigned button = notches > 0 ? 4 : 5;
+    // Buttons 4 and 5 turn up and down, 6 and 7 left and right.
+    const unsigned button = horizontal ? (notches > 0 ? 7 : 6) : (notches > 0 ? 4 : 5);
     for (int i = 0; i < (notches > 0 ? notches : -notches); ++i) {
       XTestFakeButtonEvent(display_, button, True, CurrentTime);
       XTestFakeButtonEvent(display_, button, False, CurrentTime);
@@ -193,9 +194,9 @@ class X11HostWindow final : public HostWindow {
     return static_cast<int>(count);
   }
 
-  int wheelEventsReceived() override {
+  int wheelEventsReceived(bool horizontal) override {
     drain();
-    return wheelEvents_;
+    return horizontal ? sidewaysWheelEvents_ : wheelEvents_;
   }
 
   void destroyNow() override {
@@ -243,7 +244,9 @@ class X11HostWindow final : public HostWindow {
       XNextEvent(display_, &event);
       if (event.xany.window != window_) continue;
       if (event.type == MapNotify) mapped_ = true;
-      if (event.type == ButtonPress && (event.xbutton.button == 4 || event.xbutton.button == 5)) ++wheelEvents_;
+      if (event.type != ButtonPress) continue;
+      if (event.xbutton.button == 4 || event.xbutton.button == 5) ++wheelEvents_;
+      if (event.xbutton.button == 6 || event.xbutton.button == 7) ++sidewaysWheelEvents_;
     }
   }
 
@@ -284,6 +287,7 @@ class X11HostWindow final : public HostWindow {
   unsigned pressedButton_ = 0;
   int heldModifiers_ = 0;
   int wheelEvents_ = 0;
+  int sidewaysWheelEvents_ = 0;
 };
 
 }  // namespace

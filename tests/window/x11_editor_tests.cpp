@@ -262,6 +262,19 @@ TYPED_TEST(EditorWindow, TheWheelTurnsAKnobAndOverTheBackgroundScrollsTheHost) {
   EXPECT_EQ(this->host->wheelEventsReceived(), 1);
 }
 
+TYPED_TEST(EditorWindow, ASidewaysWheelOverAKnobLeavesItAndScrollsTheHost) {
+  ASSERT_TRUE(this->open());
+  const editor::ParameterControl& gain = this->controlOf(editor::ControlKind::Knob);
+  const CPoint over = TestFixture::centre(gain.rect);
+  ASSERT_TRUE(this->host->wheel(over.x, over.y, platform::kWheelDeltaPerNotch, 0, true));
+  ASSERT_TRUE(this->host->wheel(over.x, over.y, -platform::kWheelDeltaPerNotch, 0, true));
+  this->settle();
+  EXPECT_EQ(this->effect->getParameter(gain.tag), gain.defaultValue);
+  EXPECT_TRUE(EditorHost::log().empty()) << "no gesture";
+  EXPECT_EQ(this->host->wheelEventsReceived(true), 2) << "both turns went on to the host";
+  EXPECT_EQ(this->host->wheelEventsReceived(false), 0);
+}
+
 TYPED_TEST(EditorWindow, APresetMenuChoiceByKeysLoadsThatProgram) {
   ASSERT_TRUE(this->open());
   MenuDriver driver([](Robot& robot, const DrawRect&) {

@@ -291,5 +291,27 @@ TEST_F(X11WindowTest, AClientMayDestroyTheWindowFromInsideAnEvent) {
   EXPECT_EQ(host->childWindowCount(), 0);
 }
 
+TEST_F(X11WindowTest, ASidewaysWheelReachesTheClientAsHorizontalAndAnUnusedOneScrollsTheHostSideways) {
+  recorder.consumeWheel = false;
+  ASSERT_TRUE(host->wheel(20, 20, kWheelDeltaPerNotch, 0, true));
+  ASSERT_TRUE(host->wheel(20, 20, -kWheelDeltaPerNotch, kModifierShift, true));
+  settle();
+  const auto wheels = recorder.of(WindowEventType::Wheel);
+  ASSERT_EQ(wheels.size(), 2u);
+  EXPECT_TRUE(wheels[0].horizontal);
+  EXPECT_EQ(wheels[0].wheelDelta, kWheelDeltaPerNotch) << "button 7: right";
+  EXPECT_TRUE(wheels[1].horizontal);
+  EXPECT_EQ(wheels[1].wheelDelta, -kWheelDeltaPerNotch) << "button 6: left";
+  EXPECT_EQ(wheels[1].buttons, kModifierShift);
+  EXPECT_EQ(host->wheelEventsReceived(true), 2) << "the host scrolls sideways";
+  EXPECT_EQ(host->wheelEventsReceived(false), 0);
+
+  recorder.consumeWheel = true;
+  ASSERT_TRUE(host->wheel(20, 20, kWheelDeltaPerNotch, 0, true));
+  settle();
+  EXPECT_EQ(recorder.of(WindowEventType::Wheel).size(), 3u);
+  EXPECT_EQ(host->wheelEventsReceived(true), 2) << "a used turn stays with us";
+}
+
 }  // namespace
 }  // namespace sorvane::platform
