@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <thread>
 
 #include "hostkit/host_window.h"
 #include "platform/x11/x11_support.h"
@@ -23,6 +24,12 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kIdlePeriodMilliseconds = 20;
+// A server whose last client has just gone resets itself and drops the
+// clients that come meanwhile (xvfb-run starts one that does; a plug-in
+// that looked for a display and closed its connection again may have been
+// that last client): how long to keep trying, and how often.
+constexpr auto kConnectPatience = std::chrono::seconds(3);
+constexpr auto kConnectRetry = std::chrono::milliseconds(20);
 
 // The host's virtual keys (as effEditKeyDown numbers them) on X key symbols.
 KeySym keySymOf(int virtualKey) {
@@ -74,10 +81,21 @@ unsigned xButtonOf(int buttons) {
   return 0;
 }
 
+Display* openDisplay() {
+  const char* name = XDisplayName(nullptr);
+  if (!name || !*name) return nullptr;  // no display named: none to wait for
+  const auto giveUp = SteadyClock::now() + kConnectPatience;
+  while (true) {
+    if (Display* display = XOpenDisplay(nullptr)) return display;
+    if (SteadyClock::now() >= giveUp) return nullptr;
+    std::this_thread::sleep_for(kConnectRetry);
+  }
+}
+
 class X11HostWindow final : public HostWindow {
  public:
   static std::unique_ptr<X11HostWindow> create(const char* title, int width, int height) {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = openDisplay();
     if (!display) {
       std::fprintf(stderr, "host window: cannot open display %s\n", XDisplayName(nullptr));
       return nullptr;
