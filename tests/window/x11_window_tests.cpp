@@ -341,5 +341,186 @@ TEST_F(X11WindowTest, ASidewaysWheelReachesTheClientAsHorizontalAndAnUnusedOneSc
   EXPECT_EQ(host->wheelEventsReceived(true), 2) << "a used turn stays with us";
 }
 
+// Pop-up menus on the window, opened straight through the system's menus
+// while the test's thread waits in their loop; a second thread works them.
+class X11PopupTest : public X11WindowTest {
+ protected:
+  static constexpr int kEntries = 5;
+  static constexpr int kMenuX = 40, kMenuY = 30;  // on the screen, over the window
+  // The longest a pop-up may stay open in a test before the watchdog ends it.
+  static constexpr int kWatchdogMilliseconds = 20000;
+
+  void SetUp() override {
+    X11WindowTest::SetUp();
+    for (int i = 0; i < kEntries; ++i) {
+      PopupMenuEntry entry;
+      entry.title = "Entry " + std::to_string(i + 1);
+      entry.command = i + 1;
+      popup.entries.push_back(entry);
+    }
+    holder = x11::Robot::open();
+    ASSERT_NE(holder, nullptr);
+  }
+  void TearDown() override {
+    if (holder) holder->releaseInput();
+    platform::x11::Surface::refuseCreationAfter(-1);
+  }
+  int track() { return nativePopupMenus().track(window->systemHandle(), popup, kMenuX, kMenuY, false); }
+  // The screen point of x, y in the window.
+  void onScreen(int& x, int& y) {
+    int left = 0, top = 0;
+    window->screenOrigin(left, top);
+    x += left, y += top;
+  }
+
+  PopupMenu popup;
+  // Another client, to hold the grabs a menu would take.
+  std::unique_ptr<x11::Robot> holder;
+};
+
+// Runs a robot's actions from a thread of its own; a watchdog ends the
+// pop-up when they fail, so the test's thread comes back.
+class Hand {
+ public:
+  using Actions = std::function<bool(x11::Robot&)>;
+  Hand(x11::PopupWatchdog& watchdog, Actions actions)
+      : thread_([&watchdog, actions = std::move(actions), this] {
+          auto robot = x11::Robot::open();
+          done = robot && actions(*robot) && robot->waitForNoPopup(5000);
+          if (!done) watchdog.expire();
+        }) {}
+  ~Hand() { finish(); }
+  void finish() {
+    if (thread_.joinable()) thread_.join();
+  }
+  std::atomic<bool> done{false};
+
+ private:
+  std::thread thread_;
+};
+
+using Clock = std::chrono::steady_clock;
+
+long long secondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count();
+}
+
+TEST_F(X11PopupTest, APopUpThatCannotGrabTakesTheFocusAndClosesOnEscape) {
+  ASSERT_TRUE(holder->grabInput());
+  x11::PopupWatchdog watchdog(kWatchdogMilliseconds);
+  std::atomic<bool> focused{false};
+  Hand hand(watchdog, [&](x11::Robot& robot) {
+    DrawRect place;
+    focused = robot.waitForFocusedPopup(10000, place);
+    return holder->releaseInput() && focused && robot.key("Escape");
+  });
+  const auto start = Clock::now();
+  EXPECT_EQ(track(), 0);
+  hand.finish();
+  EXPECT_TRUE(focused) << "the pop-up has the input focus";
+  EXPECT_TRUE(hand.done) << "Escape closed it";
+  EXPECT_FALSE(watchdog.finish());
+  EXPECT_LT(secondsSince(start), 10);
+}
+
+TEST_F(X11PopupTest, APopUpThatCannotGrabIsWorkedByPointerAndAPressOnItsOwnerClosesIt) {
+  int entryX = kMenuX + 30, entryY = 0, ownerX = 5, ownerY = 5;
+  onScreen(ownerX, ownerY);
+  for (bool choose : {true, false}) {
+    ASSERT_TRUE(holder->grabInput());
+    recorder.events.clear();
+    x11::PopupWatchdog watchdog(kWatchdogMilliseconds);
+    Hand hand(watchdog, [&](x11::Robot& robot) {
+      DrawRect place;
+      if (!robot.waitForFocusedPopup(10000, place) || !holder->releaseInput()) return false;
+      // The third entry's row (no separators: rows of the style's height).
+      const platform::menu::MenuStyle style;
+      entryY = place.top + style.border + style.paddingY + 2 * style.itemHeight + style.itemHeight / 2;
+      return choose ? robot.move(entryX, entryY - 2) && robot.click(entryX, entryY) : robot.click(ownerX, ownerY);
+    });
+    EXPECT_EQ(track(), choose ? 3 : 0);
+    hand.finish();
+    EXPECT_TRUE(hand.done);
+    EXPECT_FALSE(watchdog.finish());
+    settle();
+    EXPECT_TRUE(recorder.of(WindowEventType::MouseDown).empty()) << "the press ended the menu and nothing else";
+    EXPECT_TRUE(recorder.of(WindowEventType::MouseUp).empty());
+  }
+}
+
+TEST_F(X11PopupTest, APopUpThatCannotGrabClosesWhenTheFocusGoesOrItsOwnerIsHidden) {
+  for (bool hide : {false, true}) {
+    ASSERT_TRUE(holder->grabInput());
+    x11::PopupWatchdog watchdog(kWatchdogMilliseconds);
+    Hand hand(watchdog, [&](x11::Robot& robot) {
+      DrawRect place;
+      if (!robot.waitForFocusedPopup(10000, place)) return false;
+      return hide ? robot.unmap(host->handle()) : robot.focus(host->handle());
+    });
+    EXPECT_EQ(track(), 0);
+    hand.finish();
+    EXPECT_TRUE(hand.done) << (hide ? "the host hid its window" : "the focus went to the host");
+    EXPECT_FALSE(watchdog.finish());
+    ASSERT_TRUE(holder->releaseInput());
+  }
+}
+
+TEST_F(X11PopupTest, ThePopUpWatchdogEndsAMenuNobodyCanWorkAndNothingIsChosen) {
+  ASSERT_TRUE(holder->grabInput());
+  const auto start = Clock::now();
+  x11::PopupWatchdog watchdog(1000);
+  EXPECT_EQ(track(), 0);
+  EXPECT_TRUE(watchdog.finish());
+  EXPECT_LT(secondsSince(start), 5);
+  auto robot = x11::Robot::open();
+  EXPECT_TRUE(robot->waitForNoPopup(1000));
+}
+
+TEST_F(X11PopupTest, AKeyboardGrabHeldForAMomentAsThePopUpOpensDoesNotCostItTheKeyboard) {
+  // Only the keyboard, as a robot's look at the pop-up held it for a moment.
+  ASSERT_TRUE(holder->grabInput(false));
+  x11::PopupWatchdog watchdog(kWatchdogMilliseconds);
+  std::atomic<bool> grabbed{false};
+  Hand hand(watchdog, [&](x11::Robot& robot) {
+    DrawRect place;
+    if (!robot.waitForPopup(10000, place)) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (!holder->releaseInput()) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Ours fails while the pop-up holds the keyboard.
+    grabbed = !robot.grabInput(false);
+    robot.releaseInput();
+    return robot.key("Down") && robot.key("Return");
+  });
+  EXPECT_EQ(track(), 1);
+  hand.finish();
+  EXPECT_TRUE(grabbed) << "the pop-up took the keyboard once the other client let go";
+  EXPECT_FALSE(watchdog.finish());
+}
+
+TEST_F(X11PopupTest, APopUpWhosePictureCannotBeMadeShowsNothingAndChoosesNothing) {
+  auto watcher = x11::Robot::open();
+  platform::x11::Surface::refuseCreationAfter(0);
+  EXPECT_EQ(track(), 0);
+  EXPECT_TRUE(watcher->waitForNoPopup(0));
+
+  // A sub-menu whose picture is refused ends the whole menu.
+  PopupMenuEntry folder;
+  folder.kind = PopupMenuEntry::Submenu;
+  folder.title = "Folder";
+  folder.submenu = popup.entries;
+  popup.entries.insert(popup.entries.begin(), folder);
+  platform::x11::Surface::refuseCreationAfter(1);
+  x11::PopupWatchdog watchdog(kWatchdogMilliseconds);
+  Hand hand(watchdog, [](x11::Robot& robot) {
+    DrawRect place;
+    return robot.waitForPopup(10000, place) && robot.key("Down") && robot.key("Right");
+  });
+  EXPECT_EQ(track(), 0);
+  hand.finish();
+  EXPECT_TRUE(hand.done) << "every panel is gone";
+  EXPECT_FALSE(watchdog.finish());
+}
+
 }  // namespace
 }  // namespace sorvane::platform
