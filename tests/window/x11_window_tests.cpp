@@ -448,6 +448,22 @@ TEST_F(X11PopupTest, APopUpThatCannotGrabIsWorkedByPointerAndAPressOnItsOwnerClo
   }
 }
 
+TEST_F(X11PopupTest, APressOnTheOwnerWhileThePopUpHoldsThePointerEndsItAndGoesNowhereElse) {
+  int ownerX = 5, ownerY = 5;
+  onScreen(ownerX, ownerY);
+  x11::PopupWatchdog watchdog(kWatchdogMilliseconds);
+  Hand hand(watchdog, [&](x11::Robot& robot) {
+    DrawRect place;
+    return robot.waitForPopup(10000, place) && robot.click(ownerX, ownerY);
+  });
+  EXPECT_EQ(track(), 0);
+  hand.finish();
+  EXPECT_TRUE(hand.done);
+  EXPECT_FALSE(watchdog.finish());
+  settle();
+  EXPECT_TRUE(recorder.of(WindowEventType::MouseDown).empty()) << "the press is not delivered after the menu";
+}
+
 TEST_F(X11PopupTest, APopUpThatCannotGrabClosesWhenTheFocusGoesOrItsOwnerIsHidden) {
   for (bool hide : {false, true}) {
     ASSERT_TRUE(holder->grabInput());
