@@ -25,14 +25,15 @@ class HostWindow {
 
   // Input as the system delivers it to whatever window lies at x, y of the
   // client area (the editor's child window there): buttons in the mouse-
-  // button word (kButtonLeft, kModifierShift, ...), wheel in system units.
+  // button word (kButtonLeft, kModifierShift, ...), wheel in system units
+  // (up, or right for a sideways turn such as a touchpad's swipe, positive).
   // mouseDown presses the first button the word names; a button pressed
   // before stays held until a mouseUp names it (or names none while it is
   // the last one pressed).
   virtual bool mouseDown(int x, int y, int buttons) = 0;
   virtual bool mouseMove(int x, int y, int buttons) = 0;
   virtual bool mouseUp(int x, int y, int buttons) = 0;
-  virtual bool wheel(int x, int y, int delta, int modifiers) = 0;
+  virtual bool wheel(int x, int y, int delta, int modifiers, bool horizontal = false) = 0;
   // One key press and release to the window with the keyboard focus.
   virtual bool key(int virtualKey) = 0;
 
@@ -40,8 +41,9 @@ class HostWindow {
   virtual bool capture(platform::PixelBuffer& into) = 0;
   // Child windows of the client area still alive.
   virtual int childWindowCount() = 0;
-  // Wheel events that reached this window itself (not used by a child).
-  virtual int wheelEventsReceived() = 0;
+  // Wheel events of one direction that reached this window itself (not
+  // used by a child).
+  virtual int wheelEventsReceived(bool horizontal = false) = 0;
   // Destroys the system window now (as a host that closes its window before
   // effEditClose would); the object stays for the test to finish with.
   virtual void destroyNow() = 0;

@@ -183,8 +183,8 @@ void CKnob::stepValue(float step) {
   }
 }
 
-bool CKnob::onWheel(const CPoint&, const CMouseWheelAxis&, const float& distance, const CButtonState& buttons) {
-  if (!mouseEnabled) return false;
+bool CKnob::onWheel(const CPoint&, const CMouseWheelAxis& axis, const float& distance, const CButtonState& buttons) {
+  if (!mouseEnabled || axis != kMouseWheelAxisY) return false;
   float step = distance * wheelInc;
   if (buttons & kShift) step *= 0.1f;
   stepValue(step);

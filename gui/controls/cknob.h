@@ -5,7 +5,8 @@
 // (vmax). Control + left click resets to the default; the wheel and the
 // arrow keys step by wheelInc (a tenth of that with Shift), the keys only
 // outside a drag (the frame keeps the wheel from a drag too). Moves change
-// the value only during the knob's own drag.
+// the value only during the knob's own drag. Only the vertical wheel turns a
+// knob: a sideways swipe is the host's, to scroll.
 //
 // The knob mode comes from the frame (the editor's shared setting); Alt
 // swaps linear and circular for one drag.

@@ -156,14 +156,14 @@ class Win32HostWindow final : public HostWindow {
                    buttons);
   }
 
-  bool wheel(int x, int y, int delta, int modifiers) override {
+  bool wheel(int x, int y, int delta, int modifiers, bool horizontal) override {
     if (!hwnd_) return false;
     POINT screen{x, y};
     ClientToScreen(hwnd_, &screen);
     HWND target = windowAt(screen);
     const WPARAM wParam = MAKEWPARAM(keyFlags(modifiers), static_cast<WORD>(static_cast<short>(delta)));
     AltKeyHeld alt((modifiers & kModifierAlt) != 0);
-    SendMessageA(target, WM_MOUSEWHEEL, wParam, MAKELPARAM(screen.x, screen.y));
+    SendMessageA(target, horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL, wParam, MAKELPARAM(screen.x, screen.y));
     pump(0, nullptr, nullptr);
     return true;
   }
@@ -202,7 +202,7 @@ class Win32HostWindow final : public HostWindow {
     return count;
   }
 
-  int wheelEventsReceived() override { return wheels_; }
+  int wheelEventsReceived(bool horizontal) override { return horizontal ? sidewaysWheels_ : wheels_; }
 
   void destroyNow() override {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -213,6 +213,9 @@ class Win32HostWindow final : public HostWindow {
     switch (message) {
       case WM_MOUSEWHEEL:
         ++wheels_;
+        return 0;
+      case WM_MOUSEHWHEEL:
+        ++sidewaysWheels_;
         return 0;
       case WM_NCDESTROY:
         hwnd_ = nullptr;
@@ -265,6 +268,7 @@ class Win32HostWindow final : public HostWindow {
   bool classHeld_ = false;
   int wheels_ = 0;
   std::vector<int> pressed_;  // buttons down and not yet up, in the order they went down
+  int sidewaysWheels_ = 0;
 };
 
 LRESULT CALLBACK hostWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

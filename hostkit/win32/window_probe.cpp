@@ -2,6 +2,7 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,10 +15,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// After its deadline a watchdog waits this much longer for the test to go on
-// before it ends the process: a modal loop it could not close must not hold
-// the test run until the harness's own time-out.
-constexpr auto kLastResort = std::chrono::seconds(20);
+// The latest deadline a watchdog takes: it closes the window then, and
+// whatever of its class shows up after, until the test goes on.
+constexpr int kLongestDeadlineMs = 20000;
+// When the test has not gone on this long after the watchdog started, the
+// watchdog ends the process: a modal loop it could not close must not hold
+// the run until the harness's own time-out. So every modal step of a window
+// test ends within 30 s.
+constexpr auto kLastResort = std::chrono::seconds(28);
 
 // A visible top-level window of this process with that class, or null.
 HWND findOwnWindow(const char* className) {
@@ -53,12 +58,13 @@ void closeDialogs() {
 // Waits until what the test thread is blocked in has ended (stop), closing
 // every window of the class that shows up meanwhile; ends the process when
 // the test does not come back at all.
-void holdUntilStopped(const std::atomic<bool>& stop, const char* className, void (*close)(), const char* what) {
-  const auto giveUp = Clock::now() + kLastResort;
+void holdUntilStopped(const std::atomic<bool>& stop, const char* className, void (*close)(), const char* what,
+                      Clock::time_point giveUp) {
   while (!stop.load()) {
     if (findOwnWindow(className)) close();
     if (Clock::now() > giveUp) {
-      std::fprintf(stderr, "watchdog: %s could not be closed; ending the test program\n", what);
+      std::fprintf(stderr, "watchdog: the test did not come back from its %s within 28 s; ending the test program\n",
+                   what);
       std::fflush(stderr);
       std::_Exit(70);
     }
@@ -225,7 +231,10 @@ bool classRegistered(void* module, const std::string& className) {
 int systemMajorVersion() { return static_cast<int>(GetVersion() & 0xFF); }
 
 ModalWatchdog::ModalWatchdog(Modal modal, std::vector<Key> keys, int timeoutMs)
-    : modal_(modal), keys_(std::move(keys)), timeoutMs_(timeoutMs), thread_([this] { run(); }) {}
+    : modal_(modal),
+      keys_(std::move(keys)),
+      timeoutMs_(std::min(timeoutMs, kLongestDeadlineMs)),
+      thread_([this] { run(); }) {}
 
 ModalWatchdog::~ModalWatchdog() { finish(); }
 
@@ -240,7 +249,9 @@ void ModalWatchdog::run() {
   const char* className = menu ? "#32768" : "#32770";
   const std::string what = menu ? "pop-up menu" : "dialog";
   void (*close)() = menu ? closeMenus : closeDialogs;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
+  const auto start = Clock::now();
+  const auto deadline = start + std::chrono::milliseconds(timeoutMs_);
+  const auto giveUp = start + kLastResort;
   HWND window = nullptr;
   while (!window && !stop_ && Clock::now() < deadline) {
     window = findOwnWindow(className);
@@ -248,7 +259,7 @@ void ModalWatchdog::run() {
   }
   if (!window) {
     if (!stop_) problem_ = "no " + what + " opened within " + std::to_string(timeoutMs_) + " ms";
-    holdUntilStopped(stop_, className, close, what.c_str());
+    holdUntilStopped(stop_, className, close, what.c_str(), giveUp);
     return;
   }
   if (menu) {
@@ -266,7 +277,7 @@ void ModalWatchdog::run() {
     problem_ = "the " + what + " was still open after " + std::to_string(timeoutMs_) + " ms";
     close();
   }
-  holdUntilStopped(stop_, className, close, what.c_str());
+  holdUntilStopped(stop_, className, close, what.c_str(), giveUp);
 }
 
 DropOutcome dragAndDropFiles(void* handle, const std::vector<std::string>& files, int x, int y) {

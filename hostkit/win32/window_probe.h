@@ -53,7 +53,9 @@ enum class Key { Down, Up, Right, Left, Return, Escape };
 
 // Answers a modal window of this process from a thread of its own: waits
 // for it to open, answers it, and fails (closing it: EndMenu, WM_CANCELMODE,
-// IDCANCEL) when it has not opened, or is still open, after timeoutMs.
+// IDCANCEL) when it has not opened, or is still open, after timeoutMs (at
+// most 20 s). Until finish() it closes every such window that shows up; if
+// the test has not come back 28 s after the start, it ends the program.
 // Start it before the step that opens the window; finish() after that step.
 class ModalWatchdog {
  public:

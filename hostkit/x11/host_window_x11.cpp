@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <iterator>
+#include <thread>
 #include <vector>
 
 #include "hostkit/host_window.h"
@@ -25,6 +26,12 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kIdlePeriodMilliseconds = 20;
+// A server whose last client has just gone resets itself and drops the
+// clients that come meanwhile (xvfb-run starts one that does; a plug-in
+// that looked for a display and closed its connection again may have been
+// that last client): how long to keep trying, and how often.
+constexpr auto kConnectPatience = std::chrono::seconds(3);
+constexpr auto kConnectRetry = std::chrono::milliseconds(20);
 
 // The host's virtual keys (as effEditKeyDown numbers them) on X key symbols.
 KeySym keySymOf(int virtualKey) {
@@ -76,10 +83,21 @@ unsigned xButtonOf(int buttons) {
   return 0;
 }
 
+Display* openDisplay() {
+  const char* name = XDisplayName(nullptr);
+  if (!name || !*name) return nullptr;  // no display named: none to wait for
+  const auto giveUp = SteadyClock::now() + kConnectPatience;
+  while (true) {
+    if (Display* display = XOpenDisplay(nullptr)) return display;
+    if (SteadyClock::now() >= giveUp) return nullptr;
+    std::this_thread::sleep_for(kConnectRetry);
+  }
+}
+
 class X11HostWindow final : public HostWindow {
  public:
   static std::unique_ptr<X11HostWindow> create(const char* title, int width, int height) {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = openDisplay();
     if (!display) {
       std::fprintf(stderr, "host window: cannot open display %s\n", XDisplayName(nullptr));
       return nullptr;
@@ -153,11 +171,12 @@ class X11HostWindow final : public HostWindow {
     return session.sync();
   }
 
-  bool wheel(int x, int y, int delta, int modifiers) override {
+  bool wheel(int x, int y, int delta, int modifiers, bool horizontal) override {
     const int notches = delta / kWheelDeltaPerNotch;
     if (notches == 0 || !pointerTo(x, y, modifiers)) return false;
     x11::Session session(connection_);
-    const unsigned button = notches > 0 ? 4 : 5;
+    // Buttons 4 and 5 turn up and down, 6 and 7 left and right.
+    const unsigned button = horizontal ? (notches > 0 ? 7 : 6) : (notches > 0 ? 4 : 5);
     for (int i = 0; i < (notches > 0 ? notches : -notches); ++i) {
       XTestFakeButtonEvent(display_, button, True, CurrentTime);
       XTestFakeButtonEvent(display_, button, False, CurrentTime);
@@ -199,9 +218,9 @@ class X11HostWindow final : public HostWindow {
     return static_cast<int>(count);
   }
 
-  int wheelEventsReceived() override {
+  int wheelEventsReceived(bool horizontal) override {
     drain();
-    return wheelEvents_;
+    return horizontal ? sidewaysWheelEvents_ : wheelEvents_;
   }
 
   void destroyNow() override {
@@ -249,7 +268,9 @@ class X11HostWindow final : public HostWindow {
       XNextEvent(display_, &event);
       if (event.xany.window != window_) continue;
       if (event.type == MapNotify) mapped_ = true;
-      if (event.type == ButtonPress && (event.xbutton.button == 4 || event.xbutton.button == 5)) ++wheelEvents_;
+      if (event.type != ButtonPress) continue;
+      if (event.xbutton.button == 4 || event.xbutton.button == 5) ++wheelEvents_;
+      if (event.xbutton.button == 6 || event.xbutton.button == 7) ++sidewaysWheelEvents_;
     }
   }
 
@@ -290,6 +311,7 @@ class X11HostWindow final : public HostWindow {
   std::vector<unsigned> pressedButtons_;  // in the order they went down
   int heldModifiers_ = 0;
   int wheelEvents_ = 0;
+  int sidewaysWheelEvents_ = 0;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sys/shm.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -110,8 +111,24 @@ Connection::~Connection() {
   trap.displayClosed();
 }
 
+namespace {
+
+// Creations still to succeed before one is refused; negative: none is.
+std::atomic<int> creationsBeforeRefusal{-1};
+
+bool refusedForTest() {
+  int left = creationsBeforeRefusal.load();
+  while (left >= 0 && !creationsBeforeRefusal.compare_exchange_weak(left, left - 1)) {
+  }
+  return left == 0;
+}
+
+}  // namespace
+
+void Surface::refuseCreationAfter(int successes) { creationsBeforeRefusal = successes < 0 ? -1 : successes; }
+
 std::unique_ptr<Surface> Surface::create(Display* display, Visual* visual, int depth, int width, int height) {
-  if (width <= 0 || height <= 0) return nullptr;
+  if (width <= 0 || height <= 0 || refusedForTest()) return nullptr;
   std::unique_ptr<Surface> surface(new Surface);
   surface->display_ = display;
 

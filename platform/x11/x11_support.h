@@ -75,6 +75,9 @@ class Surface {
  public:
   // Null when no image of the visual can be made.
   static std::unique_ptr<Surface> create(Display* display, Visual* visual, int depth, int width, int height);
+  // Tests: after the next `successes` creations, one creation fails as a
+  // refused allocation would (-1: none fails). Any thread.
+  static void refuseCreationAfter(int successes);
   ~Surface();
   Surface(const Surface&) = delete;
   Surface& operator=(const Surface&) = delete;

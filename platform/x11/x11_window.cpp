@@ -244,7 +244,9 @@ void X11Window::buttonPressed(const XButtonEvent& event) {
 
 void X11Window::buttonReleased(const XButtonEvent& event) {
   const std::int32_t bit = buttonBit(event.button);
-  if (!bit) return;
+  // The press went elsewhere (it closed a pop-up menu), or a lost capture
+  // ended it already.
+  if (!(pressed_ & bit)) return;
   pressed_ &= ~bit;
   const std::int32_t buttons =
       ((heldButtons(event.state) | (pressed_ & (kButton4 | kButton5))) & ~bit) | modifiers(event.state);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 #include "editor/cmyanimknob.h"
@@ -154,6 +155,16 @@ TYPED_TEST(Win32Editor, AWheelTurnOverAKnobMovesItAndStaysOutOfTheHostsWindow) {
   ASSERT_GE(nowhere.x, 0);
   this->host->wheel(nowhere.x, nowhere.y, platform::kWheelDeltaPerNotch, 0);
   EXPECT_EQ(this->host->wheelEventsReceived(), 1);
+}
+
+TYPED_TEST(Win32Editor, AMenuNobodyAnswersIsClosedByTheWatchdogWhichSaysSo) {
+  ASSERT_TRUE(this->open());
+  const auto start = std::chrono::steady_clock::now();
+  probe::MenuDriver nobody({}, 1000);
+  this->click(TestFixture::centre(this->layout().presetName));
+  EXPECT_EQ(nobody.finish(), "the pop-up menu was still open after 1000 ms");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(this->effect->getProgram(), 0) << "nothing chosen";
 }
 
 TYPED_TEST(Win32Editor, FilesDroppedOnThePanelAreRefusedAndChangeNothing) {

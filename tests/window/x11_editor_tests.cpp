@@ -38,48 +38,45 @@ int openDescriptors() {
 }
 
 // Works an open pop-up menu from a thread of its own (the test's thread is
-// inside the menu's modal loop meanwhile). If the menu is still open after
-// the actions, a watchdog presses Escape so the test ends with a failure
-// instead of hanging.
+// inside the menu's modal loop meanwhile). If the menu does not show, or is
+// still open after the actions, a watchdog ends it (and any that shows
+// later) so the test ends with a failure instead of hanging.
 class MenuDriver {
  public:
   using Actions = std::function<bool(Robot&, const DrawRect&)>;
-  explicit MenuDriver(Actions actions) {
+  // Long enough for the robot's own waits; well inside the 30 s any modal
+  // step of a test may take.
+  static constexpr int kWatchdogMilliseconds = 20000;
+
+  explicit MenuDriver(Actions actions) : watchdog_(kWatchdogMilliseconds) {
     thread_ = std::thread([this, actions = std::move(actions)] {
       auto robot = Robot::open();
       if (!robot) {
         std::fprintf(stderr, "menu driver: no display\n");
+        watchdog_.expire();
         return;
       }
       DrawRect place;
       if (!robot->waitForPopup(10000, place)) {
-        // A loaded machine may show it later still, with the test's thread
-        // inside its modal loop: close it whenever it comes, so the test
-        // fails instead of hanging.
         std::fprintf(stderr, "menu driver: no pop-up showed within 10 s\n");
-        for (int i = 0; i < 60; ++i) {
-          if (!robot->waitForPopup(500, place)) continue;
-          watchdogFired = true;
-          for (int k = 0; k < 20 && !robot->waitForNoPopup(200); ++k) robot->key("Escape");
-          return;
-        }
+        watchdog_.expire();
         return;
       }
       shown = true;
       acted = actions(*robot, place);
-      if (robot->waitForNoPopup(5000)) return;
-      watchdogFired = true;
-      for (int i = 0; i < 5 && !robot->waitForNoPopup(200); ++i) robot->key("Escape");
+      if (!robot->waitForNoPopup(5000)) watchdog_.expire();
     });
   }
   ~MenuDriver() { finish(); }
   void finish() {
     if (thread_.joinable()) thread_.join();
+    if (watchdog_.finish()) watchdogFired = true;
   }
 
   std::atomic<bool> shown{false}, acted{false}, watchdogFired{false};
 
  private:
+  hostkit::x11::PopupWatchdog watchdog_;
   std::thread thread_;
 };
 
@@ -307,6 +304,19 @@ TYPED_TEST(EditorWindow, TheWheelTurnsAKnobAndOverTheBackgroundScrollsTheHost) {
   ASSERT_TRUE(this->host->wheel(corner.x, corner.y, -platform::kWheelDeltaPerNotch, 0));
   this->settle();
   EXPECT_EQ(this->host->wheelEventsReceived(), 1);
+}
+
+TYPED_TEST(EditorWindow, ASidewaysWheelOverAKnobLeavesItAndScrollsTheHost) {
+  ASSERT_TRUE(this->open());
+  const editor::ParameterControl& gain = this->controlOf(editor::ControlKind::Knob);
+  const CPoint over = TestFixture::centre(gain.rect);
+  ASSERT_TRUE(this->host->wheel(over.x, over.y, platform::kWheelDeltaPerNotch, 0, true));
+  ASSERT_TRUE(this->host->wheel(over.x, over.y, -platform::kWheelDeltaPerNotch, 0, true));
+  this->settle();
+  EXPECT_EQ(this->effect->getParameter(gain.tag), gain.defaultValue);
+  EXPECT_TRUE(EditorHost::log().empty()) << "no gesture";
+  EXPECT_EQ(this->host->wheelEventsReceived(true), 2) << "both turns went on to the host";
+  EXPECT_EQ(this->host->wheelEventsReceived(false), 0);
 }
 
 TYPED_TEST(EditorWindow, APresetMenuChoiceByKeysLoadsThatProgram) {

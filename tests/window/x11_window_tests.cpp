@@ -4,14 +4,25 @@
 // The input is real: XTEST through the server, into a host window.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "hostkit/host_window.h"
 #include "hostkit/x11/robot.h"
+#include "platform/menu/menu_model.h"
+#include "platform/popup_menu.h"
 #include "platform/ui_services.h"
 #include "platform/window.h"
+
+// Last: the X headers' macros (None, Bool) would break the test framework's.
+#include <X11/Xlib.h>
+
+#include "platform/x11/x11_support.h"
 
 namespace sorvane::platform {
 namespace {
@@ -54,6 +65,12 @@ struct Recorder final : WindowClient {
   bool consumeWheel = true;
   std::function<void(const WindowEvent&)> onEvent;
 };
+
+int openDescriptors() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
 
 bool operator==(const DrawRect& a, const DrawRect& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -261,12 +278,23 @@ TEST_F(X11WindowTest, AParentDestroyedFirstGivesOneDestroyAndTheTeardownSurvives
   // Without an idle in between, the close meets a window the server already dropped.
   host = createHostWindow("x11 window test", 300, 200);
   ASSERT_NE(host, nullptr);
+  // What fails there is counted on the window's own connection: nothing
+  // reaches the error handler the host set, and that connection closes.
+  const int descriptors = openDescriptors();
   window = nativeWindowSystem().createChildWindow(host->handle(), kWidth, kHeight, recorder);
   ASSERT_NE(window, nullptr);
+  static int hostErrors;
+  hostErrors = 0;
+  const XErrorHandler hostHandler = XSetErrorHandler([](Display*, XErrorEvent*) {
+    ++hostErrors;
+    return 0;
+  });
   host->destroyNow();
   window->update();
   window.reset();
-  SUCCEED() << "still here";
+  XSetErrorHandler(hostHandler);
+  EXPECT_EQ(hostErrors, 0);
+  EXPECT_EQ(openDescriptors(), descriptors) << "the window's connection is closed";
 }
 
 TEST_F(X11WindowTest, AParentThatIsNoWindowGivesNoWindowAndNoCrash) {
@@ -289,6 +317,225 @@ TEST_F(X11WindowTest, AClientMayDestroyTheWindowFromInsideAnEvent) {
   EXPECT_EQ(recorder.of(WindowEventType::MouseDown).size(), 1u);
   EXPECT_TRUE(recorder.of(WindowEventType::MouseUp).empty()) << "nothing after the window went";
   EXPECT_EQ(host->childWindowCount(), 0);
+}
+
+TEST_F(X11WindowTest, ASidewaysWheelReachesTheClientAsHorizontalAndAnUnusedOneScrollsTheHostSideways) {
+  recorder.consumeWheel = false;
+  ASSERT_TRUE(host->wheel(20, 20, kWheelDeltaPerNotch, 0, true));
+  ASSERT_TRUE(host->wheel(20, 20, -kWheelDeltaPerNotch, kModifierShift, true));
+  settle();
+  const auto wheels = recorder.of(WindowEventType::Wheel);
+  ASSERT_EQ(wheels.size(), 2u);
+  EXPECT_TRUE(wheels[0].horizontal);
+  EXPECT_EQ(wheels[0].wheelDelta, kWheelDeltaPerNotch) << "button 7: right";
+  EXPECT_TRUE(wheels[1].horizontal);
+  EXPECT_EQ(wheels[1].wheelDelta, -kWheelDeltaPerNotch) << "button 6: left";
+  EXPECT_EQ(wheels[1].buttons, kModifierShift);
+  EXPECT_EQ(host->wheelEventsReceived(true), 2) << "the host scrolls sideways";
+  EXPECT_EQ(host->wheelEventsReceived(false), 0);
+
+  recorder.consumeWheel = true;
+  ASSERT_TRUE(host->wheel(20, 20, kWheelDeltaPerNotch, 0, true));
+  settle();
+  EXPECT_EQ(recorder.of(WindowEventType::Wheel).size(), 3u);
+  EXPECT_EQ(host->wheelEventsReceived(true), 2) << "a used turn stays with us";
+}
+
+// Pop-up menus on the window, opened straight through the system's menus
+// while the test's thread waits in their loop; a second thread works them.
+class X11PopupTest : public X11WindowTest {
+ protected:
+  static constexpr int kEntries = 5;
+  static constexpr int kMenuX = 40, kMenuY = 30;  // on the screen, over the window
+  // The longest a pop-up may stay open in a test before the watchdog ends it.
+  static constexpr int kWatchdogMilliseconds = 20000;
+
+  void SetUp() override {
+    X11WindowTest::SetUp();
+    for (int i = 0; i < kEntries; ++i) {
+      PopupMenuEntry entry;
+      entry.title = "Entry " + std::to_string(i + 1);
+      entry.command = i + 1;
+      popup.entries.push_back(entry);
+    }
+    holder = x11::Robot::open();
+    ASSERT_NE(holder, nullptr);
+  }
+  void TearDown() override {
+    if (holder) holder->releaseInput();
+    platform::x11::Surface::refuseCreationAfter(-1);
+  }
+  int track() { return nativePopupMenus().track(window->systemHandle(), popup, kMenuX, kMenuY, false); }
+  // The screen point of x, y in the window.
+  void onScreen(int& x, int& y) {
+    int left = 0, top = 0;
+    window->screenOrigin(left, top);
+    x += left, y += top;
+  }
+
+  PopupMenu popup;
+  // Another client, to hold the grabs a menu would take.
+  std::unique_ptr<x11::Robot> holder;
+};
+
+// Runs a robot's actions from a thread of its own; a watchdog ends the
+// pop-up when they fail, so the test's thread comes back.
+class Hand {
+ public:
+  using Actions = std::function<bool(x11::Robot&)>;
+  Hand(x11::PopupWatchdog& watchdog, Actions actions)
+      : thread_([&watchdog, actions = std::move(actions), this] {
+          auto robot = x11::Robot::open();
+          done = robot && actions(*robot) && robot->waitForNoPopup(5000);
+          if (!done) watchdog.expire();
+        }) {}
+  ~Hand() { finish(); }
+  void finish() {
+    if (thread_.joinable()) thread_.join();
+  }
+  std::atomic<bool> done{false};
+
+ private:
+  std::thread thread_;
+};
+
+using Clock = std::chrono::steady_clock;
+
+long long secondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count();
+}
+
+TEST_F(X11PopupTest, APopUpThatCannotGrabTakesTheFocusAndClosesOnEscape) {
+  ASSERT_TRUE(holder->grabInput());
+  x11::PopupWatchdog watchdog(kWatchdogMilliseconds);
+  std::atomic<bool> focused{false};
+  Hand hand(watchdog, [&](x11::Robot& robot) {
+    DrawRect place;
+    focused = robot.waitForFocusedPopup(10000, place);
+    return holder->releaseInput() && focused && robot.key("Escape");
+  });
+  const auto start = Clock::now();
+  EXPECT_EQ(track(), 0);
+  hand.finish();
+  EXPECT_TRUE(focused) << "the pop-up has the input focus";
+  EXPECT_TRUE(hand.done) << "Escape closed it";
+  EXPECT_FALSE(watchdog.finish());
+  EXPECT_LT(secondsSince(start), 10);
+}
+
+TEST_F(X11PopupTest, APopUpThatCannotGrabIsWorkedByPointerAndAPressOnItsOwnerClosesIt) {
+  int entryX = kMenuX + 30, entryY = 0, ownerX = 5, ownerY = 5;
+  onScreen(ownerX, ownerY);
+  for (bool choose : {true, false}) {
+    ASSERT_TRUE(holder->grabInput());
+    recorder.events.clear();
+    x11::PopupWatchdog watchdog(kWatchdogMilliseconds);
+    Hand hand(watchdog, [&](x11::Robot& robot) {
+      DrawRect place;
+      if (!robot.waitForFocusedPopup(10000, place) || !holder->releaseInput()) return false;
+      // The third entry's row (no separators: rows of the style's height).
+      const platform::menu::MenuStyle style;
+      entryY = place.top + style.border + style.paddingY + 2 * style.itemHeight + style.itemHeight / 2;
+      return choose ? robot.move(entryX, entryY - 2) && robot.click(entryX, entryY) : robot.click(ownerX, ownerY);
+    });
+    EXPECT_EQ(track(), choose ? 3 : 0);
+    hand.finish();
+    EXPECT_TRUE(hand.done);
+    EXPECT_FALSE(watchdog.finish());
+    settle();
+    EXPECT_TRUE(recorder.of(WindowEventType::MouseDown).empty()) << "the press ended the menu and nothing else";
+    EXPECT_TRUE(recorder.of(WindowEventType::MouseUp).empty());
+  }
+}
+
+TEST_F(X11PopupTest, APressOnTheOwnerWhileThePopUpHoldsThePointerEndsItAndGoesNowhereElse) {
+  int ownerX = 5, ownerY = 5;
+  onScreen(ownerX, ownerY);
+  x11::PopupWatchdog watchdog(kWatchdogMilliseconds);
+  Hand hand(watchdog, [&](x11::Robot& robot) {
+    DrawRect place;
+    return robot.waitForPopup(10000, place) && robot.click(ownerX, ownerY);
+  });
+  EXPECT_EQ(track(), 0);
+  hand.finish();
+  EXPECT_TRUE(hand.done);
+  EXPECT_FALSE(watchdog.finish());
+  settle();
+  EXPECT_TRUE(recorder.of(WindowEventType::MouseDown).empty()) << "the press is not delivered after the menu";
+}
+
+TEST_F(X11PopupTest, APopUpThatCannotGrabClosesWhenTheFocusGoesOrItsOwnerIsHidden) {
+  for (bool hide : {false, true}) {
+    ASSERT_TRUE(holder->grabInput());
+    x11::PopupWatchdog watchdog(kWatchdogMilliseconds);
+    Hand hand(watchdog, [&](x11::Robot& robot) {
+      DrawRect place;
+      if (!robot.waitForFocusedPopup(10000, place)) return false;
+      return hide ? robot.unmap(host->handle()) : robot.focus(host->handle());
+    });
+    EXPECT_EQ(track(), 0);
+    hand.finish();
+    EXPECT_TRUE(hand.done) << (hide ? "the host hid its window" : "the focus went to the host");
+    EXPECT_FALSE(watchdog.finish());
+    ASSERT_TRUE(holder->releaseInput());
+  }
+}
+
+TEST_F(X11PopupTest, ThePopUpWatchdogEndsAMenuNobodyCanWorkAndNothingIsChosen) {
+  ASSERT_TRUE(holder->grabInput());
+  const auto start = Clock::now();
+  x11::PopupWatchdog watchdog(1000);
+  EXPECT_EQ(track(), 0);
+  EXPECT_TRUE(watchdog.finish());
+  EXPECT_LT(secondsSince(start), 5);
+  auto robot = x11::Robot::open();
+  EXPECT_TRUE(robot->waitForNoPopup(1000));
+}
+
+TEST_F(X11PopupTest, AKeyboardGrabHeldForAMomentAsThePopUpOpensDoesNotCostItTheKeyboard) {
+  // Only the keyboard, as a robot's look at the pop-up held it for a moment.
+  ASSERT_TRUE(holder->grabInput(false));
+  x11::PopupWatchdog watchdog(kWatchdogMilliseconds);
+  std::atomic<bool> grabbed{false};
+  Hand hand(watchdog, [&](x11::Robot& robot) {
+    DrawRect place;
+    if (!robot.waitForPopup(10000, place)) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (!holder->releaseInput()) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Ours fails while the pop-up holds the keyboard.
+    grabbed = !robot.grabInput(false);
+    robot.releaseInput();
+    return robot.key("Down") && robot.key("Return");
+  });
+  EXPECT_EQ(track(), 1);
+  hand.finish();
+  EXPECT_TRUE(grabbed) << "the pop-up took the keyboard once the other client let go";
+  EXPECT_FALSE(watchdog.finish());
+}
+
+TEST_F(X11PopupTest, APopUpWhosePictureCannotBeMadeShowsNothingAndChoosesNothing) {
+  auto watcher = x11::Robot::open();
+  platform::x11::Surface::refuseCreationAfter(0);
+  EXPECT_EQ(track(), 0);
+  EXPECT_TRUE(watcher->waitForNoPopup(0));
+
+  // A sub-menu whose picture is refused ends the whole menu.
+  PopupMenuEntry folder;
+  folder.kind = PopupMenuEntry::Submenu;
+  folder.title = "Folder";
+  folder.submenu = popup.entries;
+  popup.entries.insert(popup.entries.begin(), folder);
+  platform::x11::Surface::refuseCreationAfter(1);
+  x11::PopupWatchdog watchdog(kWatchdogMilliseconds);
+  Hand hand(watchdog, [](x11::Robot& robot) {
+    DrawRect place;
+    return robot.waitForPopup(10000, place) && robot.key("Down") && robot.key("Right");
+  });
+  EXPECT_EQ(track(), 0);
+  hand.finish();
+  EXPECT_TRUE(hand.done) << "every panel is gone";
+  EXPECT_FALSE(watchdog.finish());
 }
 
 }  // namespace

@@ -118,6 +118,23 @@ TEST_F(Knob, ArrowKeysDuringADragLeaveItAloneAsTheWheelDoesSoTheHostSeesOneGestu
   EXPECT_FLOAT_EQ(knob->getValue(), 0.66f) << "after the drag the keys step again";
 }
 
+TEST_F(Knob, ASidewaysWheelTurnLeavesTheKnobAndGoesOnToTheHost) {
+  CAnimKnob* knob = makeKnob();
+  platform::WindowEvent swipe;
+  swipe.type = platform::WindowEventType::Wheel;
+  swipe.x = 120, swipe.y = 40;
+  swipe.horizontal = true;
+  for (int delta : {120, -240}) {
+    swipe.wheelDelta = delta;
+    EXPECT_FALSE(window->send(swipe).consumed) << "a notch of " << delta << " is the host's";
+  }
+  EXPECT_FLOAT_EQ(knob->getValue(), 0.5f);
+  EXPECT_TRUE(editor.calls.empty());
+  EXPECT_TRUE(listener.reports.empty());
+  EXPECT_TRUE(window->wheel(120, 40, 120).consumed) << "the vertical wheel still turns it";
+  EXPECT_FLOAT_EQ(knob->getValue(), 0.6f);
+}
+
 TEST_F(Knob, CircularModeFollowsTheAngleAndSticksToTheEndItCameFrom) {
   CAnimKnob* knob = makeKnob();
   editor.knobMode = kCircularMode;
