@@ -376,7 +376,8 @@ LRESULT Win32Window::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_XBUTTONUP:
       mouseEvent(WindowEventType::MouseUp, wParam, lParam, 0);
       return TRUE;
-    case WM_MOUSEWHEEL: {
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: {
       POINT point{pointX(lParam), pointY(lParam)};  // on the screen
       ScreenToClient(hwnd, &point);
       WindowEvent event;
@@ -385,11 +386,18 @@ LRESULT Win32Window::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       event.y = point.y;
       event.buttons = buttonsFromKeys(GET_KEYSTATE_WPARAM(wParam)) & (kModifierShift | kModifierControl | kModifierAlt);
       event.wheelDelta = GET_WHEEL_DELTA_WPARAM(wParam);
+      event.horizontal = message == WM_MOUSEHWHEEL;
       bool alive = true;
       const WindowEventResult result = send(event, alive);
       if (!alive) return 0;
-      // A turn no view used goes on to the host's window.
-      return result.consumed ? 0 : DefWindowProcA(hwnd, message, wParam, lParam);
+      if (result.consumed) return 0;
+      // A turn no view used goes on to the host's window. Not every system's
+      // default handling passes a sideways one up, so it is handed over here.
+      if (event.horizontal) {
+        if (const HWND parent = GetParent(hwnd)) return SendMessageA(parent, message, wParam, lParam);
+        return 0;
+      }
+      return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     case WM_MOUSELEAVE: {
       WindowEvent event;

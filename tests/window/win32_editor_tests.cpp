@@ -157,6 +157,18 @@ TYPED_TEST(Win32Editor, AWheelTurnOverAKnobMovesItAndStaysOutOfTheHostsWindow) {
   EXPECT_EQ(this->host->wheelEventsReceived(), 1);
 }
 
+TYPED_TEST(Win32Editor, ASidewaysWheelOverAKnobLeavesItAndScrollsTheHost) {
+  ASSERT_TRUE(this->open());
+  const editor::ParameterControl& gain = this->controlOf(TypeParam::kOutputIndex);
+  const CPoint over = TestFixture::centre(gain.rect);
+  this->host->wheel(over.x, over.y, platform::kWheelDeltaPerNotch, 0, true);
+  this->host->wheel(over.x, over.y, -platform::kWheelDeltaPerNotch, 0, true);
+  EXPECT_EQ(this->effect->getParameter(gain.tag), gain.defaultValue);
+  EXPECT_TRUE(EditorHost::log().empty()) << "no gesture";
+  EXPECT_EQ(this->host->wheelEventsReceived(true), 2) << "both turns went on to the host";
+  EXPECT_EQ(this->host->wheelEventsReceived(false), 0);
+}
+
 TYPED_TEST(Win32Editor, AMenuNobodyAnswersIsClosedByTheWatchdogWhichSaysSo) {
   ASSERT_TRUE(this->open());
   const auto start = std::chrono::steady_clock::now();
