@@ -145,7 +145,7 @@ function(sorvane_add_window_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main sorvane_warnings)
   if(CMAKE_CROSSCOMPILING)
     target_link_options(${name} PRIVATE -static)
-    set(run env WINEDEBUG=-all WINEPREFIX=${SORVANE_WINEPREFIX} "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d"
+    set(run env WINEDEBUG=-all WINEPREFIX=${SORVANE_WINEPREFIX} "WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe="
       wine $<TARGET_FILE:${name}>)
   else()
     set(run $<TARGET_FILE:${name}>)

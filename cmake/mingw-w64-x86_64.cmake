@@ -32,4 +32,4 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 set(SORVANE_WINEPREFIX ${_sorvane_build_root}/wineprefix-window)
 set(CMAKE_CROSSCOMPILING_EMULATOR env -u DISPLAY -u WAYLAND_DISPLAY
   WINEDEBUG=-all WINEPREFIX=${_sorvane_build_root}/wineprefix
-  "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d" wine)
+  "WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=" wine)

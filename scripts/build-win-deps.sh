@@ -38,7 +38,7 @@ init_wine_prefix() {
   # Same environment as the toolchain's test emulator; no DISPLAY, so no
   # window and no dialog can wait for an answer.
   local run=(env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$wine_prefix" WINEDEBUG=-all
-    "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d")
+    "WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=")
   local log="$wine_prefix-init.log"
   {
     "${run[@]}" wineboot -i &&

@@ -13,7 +13,7 @@ step() { printf '\n==> main: %s (%ds)\n' "$*" $((SECONDS - started)); }
 
 # The same headless environment the Windows tests run in.
 wine_env=(env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all
-  "WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d")
+  "WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=")
 
 step "Debian packages"
 bash scripts/install-deps.sh --all
