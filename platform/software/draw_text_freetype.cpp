@@ -7,7 +7,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/software/draw_text.h"
@@ -15,12 +17,28 @@
 namespace sorvane::platform::software {
 namespace {
 
-FT_Library library() {
-  static FT_Library lib = [] {
-    FT_Library l = nullptr;
-    if (FT_Init_FreeType(&l) != 0) l = nullptr;
-    return l;
-  }();
+// The FreeType library lives as long as its last user: the library's own
+// static reference and every face made with it. A host that loads and
+// unloads the plug-in again and again must get its memory back each time,
+// whatever order the statics go in at unload.
+class FreeTypeLibrary {
+ public:
+  FreeTypeLibrary() {
+    if (FT_Init_FreeType(&handle_) != 0) handle_ = nullptr;
+  }
+  ~FreeTypeLibrary() {
+    if (handle_) FT_Done_FreeType(handle_);
+  }
+  FreeTypeLibrary(const FreeTypeLibrary&) = delete;
+  FreeTypeLibrary& operator=(const FreeTypeLibrary&) = delete;
+  FT_Library handle() const { return handle_; }
+
+ private:
+  FT_Library handle_ = nullptr;
+};
+
+const std::shared_ptr<FreeTypeLibrary>& library() {
+  static const std::shared_ptr<FreeTypeLibrary> lib = std::make_shared<FreeTypeLibrary>();
   return lib;
 }
 
@@ -64,7 +82,8 @@ std::string findFontFile(int style) {
 
 class FreeTypeFont final : public SoftwareFont {
  public:
-  FreeTypeFont(FT_Face face, bool underline) : face_(face), underline_(underline) {}
+  FreeTypeFont(std::shared_ptr<FreeTypeLibrary> library, FT_Face face, bool underline)
+      : library_(std::move(library)), face_(face), underline_(underline) {}
   ~FreeTypeFont() override { FT_Done_Face(face_); }
 
   int ascent() const override { return static_cast<int>((face_->size->metrics.ascender + 63) >> 6); }
@@ -100,6 +119,7 @@ class FreeTypeFont final : public SoftwareFont {
   }
 
  private:
+  std::shared_ptr<FreeTypeLibrary> library_;  // outlives the face
   FT_Face face_;
   bool underline_;
 };
@@ -108,9 +128,10 @@ class FreeTypeFont final : public SoftwareFont {
 
 std::unique_ptr<SoftwareFont> makeSoftwareFont(const FontRequest& request) {
   static bool warned = false;
-  std::string path = library() ? findFontFile(request.style) : std::string();
+  const std::shared_ptr<FreeTypeLibrary>& lib = library();
+  std::string path = lib->handle() ? findFontFile(request.style) : std::string();
   FT_Face face = nullptr;
-  if (path.empty() || FT_New_Face(library(), path.c_str(), 0, &face) != 0) {
+  if (path.empty() || FT_New_Face(lib->handle(), path.c_str(), 0, &face) != 0) {
     if (!warned) {
       std::fprintf(stderr, "sorvane: Liberation Sans not found (fonts-liberation); text is not drawn\n");
       warned = true;
@@ -118,7 +139,7 @@ std::unique_ptr<SoftwareFont> makeSoftwareFont(const FontRequest& request) {
     return nullptr;
   }
   FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(request.size > 0 ? request.size : 12));
-  return std::make_unique<FreeTypeFont>(face, (request.style & 4) != 0);
+  return std::make_unique<FreeTypeFont>(lib, face, (request.style & 4) != 0);
 }
 
 }  // namespace sorvane::platform::software
