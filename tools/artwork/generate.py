@@ -5,9 +5,15 @@ Run with Debian's python3 (python3-cairo):
 
     /usr/bin/python3 tools/artwork/generate.py [--out resources]
 
-writes resources/tessaro/*.png and resources/pallido/*.png. The pictures are
-committed; run this again after changing the look, then rebuild (the build
-embeds whatever is in resources/).
+writes resources/tessaro/*.png and resources/pallido/*.png, each picture in
+three sets for the editor's scale factors: name.png at 1x, name@2x.png and
+name@3x.png drawn from the same vectors at two and three device pixels per
+panel pixel (exactly twice and three times the size, so frame i of a knob
+strip starts at 2 * 53 * i; the brushed face's random strokes come from the
+same seed at every scale). The pictures are committed; run this again after
+changing the look, then rebuild (the build embeds whatever is in resources/).
+It takes about a minute, most of it spent packing the large sets small
+(pngpack.py); the 1x files are written by cairo as they always were.
 
 One visual language for both products: a dark anodised face, cream legends,
 machined knobs whose pointer frames sweep the 270-degree scale printed on the
@@ -23,6 +29,8 @@ import os
 import random
 
 import cairo
+
+import pngpack
 
 FONT = "Liberation Sans"
 FONT_NARROW = "Liberation Sans Narrow"
@@ -199,12 +207,19 @@ KNOB_CAPS = {  # cap colour, skirt colour, pointer colour
 
 KNOB = 53
 
+SCALES = (1, 2, 3)  # the sets drawn: file name.png, name@2x.png, name@3x.png
+_scale = 1  # device pixels per panel pixel of the set being drawn
+
 # ------------------------------------------------------------------ helpers --
 
 
 def surface(w, h):
-    s = cairo.ImageSurface(cairo.FORMAT_ARGB32, w, h)
-    return s, cairo.Context(s)
+    """A picture of w x h panel pixels, drawn at the scale being generated."""
+    s = cairo.ImageSurface(cairo.FORMAT_ARGB32, w * _scale, h * _scale)
+    cr = cairo.Context(s)
+    if _scale != 1:
+        cr.scale(_scale, _scale)
+    return s, cr
 
 
 def set_font(cr, size, bold=True, narrow=False):
@@ -264,8 +279,12 @@ def vgrad(y0, y1, stops):
     return g
 
 
-def save(s, path):
-    s.write_to_png(path)
+def save(s, path, scale):
+    if scale == 1:
+        s.write_to_png(path)  # the 1x files stay exactly as they have always been written
+        return
+    with open(path, "wb") as f:
+        f.write(pngpack.encode(s))
 
 
 # -------------------------------------------------------------------- knobs --
@@ -925,7 +944,13 @@ def product_pictures(p):
     return pics
 
 
+def scaled_name(name, scale):
+    stem, ext = os.path.splitext(name)
+    return name if scale == 1 else "%s@%dx%s" % (stem, scale, ext)
+
+
 def main():
+    global _scale
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", default=os.path.join(here, "..", "..", "resources"))
@@ -933,9 +958,12 @@ def main():
     for key, p in (("tessaro", TESSARO), ("pallido", PALLIDO)):
         folder = os.path.join(args.out, key)
         os.makedirs(folder, exist_ok=True)
-        for name, s in sorted(product_pictures(p).items()):
-            save(s, os.path.join(folder, name))
-        print("wrote", folder)
+        for scale in SCALES:
+            _scale = scale
+            for name, s in sorted(product_pictures(p).items()):
+                save(s, os.path.join(folder, scaled_name(name, scale)), scale)
+            print("wrote", folder, "at %dx" % scale)
+    _scale = 1
 
 
 if __name__ == "__main__":
