@@ -232,8 +232,23 @@ def set_font(cr, size, bold=True, narrow=False):
     cr.set_font_options(fo)
 
 
+_measure = cairo.Context(cairo.ImageSurface(cairo.FORMAT_ARGB32, 1, 1))
+
+
+def extents(cr, text):
+    """The extents of text in cr's font as the 1x pictures measure them:
+    hinted advances differ by fractions of a pixel from scale to scale, and
+    would add up along a spaced legend or move a scale label to another
+    place in its click zone. Measured here, every set lays its text out
+    alike, and the larger sets draw it sharper in the same places."""
+    _measure.set_font_face(cr.get_font_face())
+    _measure.set_font_matrix(cr.get_font_matrix())
+    _measure.set_font_options(cr.get_font_options())
+    return _measure.text_extents(text)
+
+
 def text_width(cr, text, spacing=0.0):
-    return cr.text_extents(text).x_advance + spacing * max(0, len(text) - 1)
+    return extents(cr, text).x_advance + spacing * max(0, len(text) - 1)
 
 
 def draw_text(cr, text, x, y, color, align="center", spacing=0.0, shadow=True):
@@ -253,12 +268,12 @@ def draw_text(cr, text, x, y, color, align="center", spacing=0.0, shadow=True):
         for ch in text:
             cr.move_to(px, y + dy)
             cr.show_text(ch)
-            px += cr.text_extents(ch).x_advance + spacing
+            px += extents(cr, ch).x_advance + spacing
 
 
 def centred_text(cr, text, cx, cy, color, spacing=0.0, shadow=True):
     """Text whose capitals are vertically centred on cy."""
-    cap = cr.text_extents("H").height
+    cap = extents(cr, "H").height
     draw_text(cr, text, cx, cy + cap / 2.0, color, "center", spacing, shadow)
 
 
@@ -710,7 +725,7 @@ def stepped_scale(cr, knob, accent):
     for i, (zone, text) in enumerate(zip(zones, labels)):
         a = angle_for(i / (n - 1))
         w = text_width(cr, text)
-        cap = cr.text_extents("8").height
+        cap = extents(cr, "8").height
         px, py = best_label_point(zone, (cx, cy), a, w, cap)
         col = accent if text == "OFF" else LEGEND
         draw_text(cr, text, px, py + cap / 2.0, col, "center")
@@ -725,7 +740,7 @@ def gain_scale(cr, gain, accent, section_caption=None):
     knob_well(cr, cx, cy)
     scale_ticks(cr, cx, cy, 21, accent, major={0, 5, 10, 15, 20})
     set_font(cr, 7.5, True, narrow=True)
-    cap = cr.text_extents("8").height
+    cap = extents(cr, "8").height
     for i, text in ((0, "-20"), (5, "-10"), (10, "0"), (15, "+10"), (20, "+20")):
         if i == 10 and bitmap == "output.png":
             continue  # the column's title tab sits there; the long tick marks 0 dB
