@@ -5,9 +5,15 @@ Run with Debian's python3 (python3-cairo):
 
     /usr/bin/python3 tools/artwork/generate.py [--out resources]
 
-writes resources/tessaro/*.png and resources/pallido/*.png. The pictures are
-committed; run this again after changing the look, then rebuild (the build
-embeds whatever is in resources/).
+writes resources/tessaro/*.png and resources/pallido/*.png, each picture in
+three sets for the editor's scale factors: name.png at 1x, name@2x.png and
+name@3x.png drawn from the same vectors at two and three device pixels per
+panel pixel (exactly twice and three times the size, so frame i of a knob
+strip starts at 2 * 53 * i; the brushed face's random strokes come from the
+same seed at every scale). The pictures are committed; run this again after
+changing the look, then rebuild (the build embeds whatever is in resources/).
+It takes about a minute, most of it spent packing the large sets small
+(pngpack.py); the 1x files are written by cairo as they always were.
 
 One visual language for both products: a dark anodised face, cream legends,
 machined knobs whose pointer frames sweep the 270-degree scale printed on the
@@ -23,6 +29,8 @@ import os
 import random
 
 import cairo
+
+import pngpack
 
 FONT = "Liberation Sans"
 FONT_NARROW = "Liberation Sans Narrow"
@@ -199,12 +207,19 @@ KNOB_CAPS = {  # cap colour, skirt colour, pointer colour
 
 KNOB = 53
 
+SCALES = (1, 2, 3)  # the sets drawn: file name.png, name@2x.png, name@3x.png
+_scale = 1  # device pixels per panel pixel of the set being drawn
+
 # ------------------------------------------------------------------ helpers --
 
 
 def surface(w, h):
-    s = cairo.ImageSurface(cairo.FORMAT_ARGB32, w, h)
-    return s, cairo.Context(s)
+    """A picture of w x h panel pixels, drawn at the scale being generated."""
+    s = cairo.ImageSurface(cairo.FORMAT_ARGB32, w * _scale, h * _scale)
+    cr = cairo.Context(s)
+    if _scale != 1:
+        cr.scale(_scale, _scale)
+    return s, cr
 
 
 def set_font(cr, size, bold=True, narrow=False):
@@ -217,8 +232,23 @@ def set_font(cr, size, bold=True, narrow=False):
     cr.set_font_options(fo)
 
 
+_measure = cairo.Context(cairo.ImageSurface(cairo.FORMAT_ARGB32, 1, 1))
+
+
+def extents(cr, text):
+    """The extents of text in cr's font as the 1x pictures measure them:
+    hinted advances differ by fractions of a pixel from scale to scale, and
+    would add up along a spaced legend or move a scale label to another
+    place in its click zone. Measured here, every set lays its text out
+    alike, and the larger sets draw it sharper in the same places."""
+    _measure.set_font_face(cr.get_font_face())
+    _measure.set_font_matrix(cr.get_font_matrix())
+    _measure.set_font_options(cr.get_font_options())
+    return _measure.text_extents(text)
+
+
 def text_width(cr, text, spacing=0.0):
-    return cr.text_extents(text).x_advance + spacing * max(0, len(text) - 1)
+    return extents(cr, text).x_advance + spacing * max(0, len(text) - 1)
 
 
 def draw_text(cr, text, x, y, color, align="center", spacing=0.0, shadow=True):
@@ -238,12 +268,12 @@ def draw_text(cr, text, x, y, color, align="center", spacing=0.0, shadow=True):
         for ch in text:
             cr.move_to(px, y + dy)
             cr.show_text(ch)
-            px += cr.text_extents(ch).x_advance + spacing
+            px += extents(cr, ch).x_advance + spacing
 
 
 def centred_text(cr, text, cx, cy, color, spacing=0.0, shadow=True):
     """Text whose capitals are vertically centred on cy."""
-    cap = cr.text_extents("H").height
+    cap = extents(cr, "H").height
     draw_text(cr, text, cx, cy + cap / 2.0, color, "center", spacing, shadow)
 
 
@@ -264,8 +294,12 @@ def vgrad(y0, y1, stops):
     return g
 
 
-def save(s, path):
-    s.write_to_png(path)
+def save(s, path, scale):
+    if scale == 1:
+        s.write_to_png(path)  # the 1x files stay exactly as they have always been written
+        return
+    with open(path, "wb") as f:
+        f.write(pngpack.encode(s))
 
 
 # -------------------------------------------------------------------- knobs --
@@ -691,7 +725,7 @@ def stepped_scale(cr, knob, accent):
     for i, (zone, text) in enumerate(zip(zones, labels)):
         a = angle_for(i / (n - 1))
         w = text_width(cr, text)
-        cap = cr.text_extents("8").height
+        cap = extents(cr, "8").height
         px, py = best_label_point(zone, (cx, cy), a, w, cap)
         col = accent if text == "OFF" else LEGEND
         draw_text(cr, text, px, py + cap / 2.0, col, "center")
@@ -706,7 +740,7 @@ def gain_scale(cr, gain, accent, section_caption=None):
     knob_well(cr, cx, cy)
     scale_ticks(cr, cx, cy, 21, accent, major={0, 5, 10, 15, 20})
     set_font(cr, 7.5, True, narrow=True)
-    cap = cr.text_extents("8").height
+    cap = extents(cr, "8").height
     for i, text in ((0, "-20"), (5, "-10"), (10, "0"), (15, "+10"), (20, "+20")):
         if i == 10 and bitmap == "output.png":
             continue  # the column's title tab sits there; the long tick marks 0 dB
@@ -925,7 +959,13 @@ def product_pictures(p):
     return pics
 
 
+def scaled_name(name, scale):
+    stem, ext = os.path.splitext(name)
+    return name if scale == 1 else "%s@%dx%s" % (stem, scale, ext)
+
+
 def main():
+    global _scale
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", default=os.path.join(here, "..", "..", "resources"))
@@ -933,9 +973,12 @@ def main():
     for key, p in (("tessaro", TESSARO), ("pallido", PALLIDO)):
         folder = os.path.join(args.out, key)
         os.makedirs(folder, exist_ok=True)
-        for name, s in sorted(product_pictures(p).items()):
-            save(s, os.path.join(folder, name))
-        print("wrote", folder)
+        for scale in SCALES:
+            _scale = scale
+            for name, s in sorted(product_pictures(p).items()):
+                save(s, os.path.join(folder, scaled_name(name, scale)), scale)
+            print("wrote", folder, "at %dx" % scale)
+    _scale = 1
 
 
 if __name__ == "__main__":
