@@ -6,12 +6,6 @@
 
 namespace sorvane::dsp {
 
-namespace {
-
-constexpr std::array<float, 6> kFifthSteps{0.0f, 0.2f, 0.4f, 0.6f, 0.8f, 1.0f};
-
-}  // namespace
-
 namespace tessaro {
 
 namespace {
@@ -38,7 +32,6 @@ struct TeePosition {
   double l;   // H
 };
 
-constexpr std::array<float, 5> kLowCutBounds{0.0f, 0.25f, 0.5f, 0.75f, 1.0f};
 // Switch positions 1..4; the last is also taken by every value outside the
 // switch's intervals.
 constexpr std::array<TeePosition, 4> kLowCutPositions{{
@@ -53,15 +46,17 @@ constexpr double kMakeUpGain = 1.656;
 
 }  // namespace
 
-CoefficientSet<3> computeHighCut(float frequency, float sampleRate) {
-  const int position = switchInterval(frequency, kFifthSteps);
-  if (position < 0) return CoefficientSet<3>::identity();
+static_assert(oneRowPerPosition(kHighCutSwitch, kHighCutPositions));
+static_assert(oneRowPerPosition(kLowCutSwitch, kLowCutPositions));
 
-  const LadderPosition& p = kHighCutPositions[position];
-  const std::array<double, 3>& f = forRate(p.factors, sampleRate);
-  const double L = p.inductanceBase * f[0];
-  const double C1 = p.capacitanceBase * f[1];
-  const double C2 = p.capacitanceBase * f[2];
+CoefficientSet<3> computeHighCut(float frequency, float sampleRate) {
+  const std::optional<LadderPosition> p = positionRow(switchSetting(kHighCutSwitch, frequency), kHighCutPositions);
+  if (!p) return CoefficientSet<3>::identity();
+
+  const std::array<double, 3>& f = forRate(p->factors, sampleRate);
+  const double L = p->inductanceBase * f[0];
+  const double C1 = p->capacitanceBase * f[1];
+  const double C2 = p->capacitanceBase * f[2];
 
   AnalogTransferFunction<3> analog;
   analog.denominator = {
@@ -77,7 +72,7 @@ CoefficientSet<3> computeHighCut(float frequency, float sampleRate) {
 }
 
 CoefficientSet<3> computeLowCut(float frequency, float sampleRate) {
-  const std::optional<TeePosition> p = switchPosition(switchInterval(frequency, kLowCutBounds), kLowCutPositions);
+  const std::optional<TeePosition> p = positionRow(switchSetting(kLowCutSwitch, frequency), kLowCutPositions);
   if (!p) return CoefficientSet<3>::identity();
   const double C1 = p->c1;
   const double C2 = p->c2;
@@ -133,15 +128,18 @@ constexpr double kLowCutC1Cubed = 3.375e-21;  // kLowCutC1^3, exact
 
 }  // namespace
 
-CoefficientSet<3> computeHighCut(float frequency, float sampleRate) {
-  const int position = switchInterval(frequency, kFifthSteps);
-  if (position < 0) return CoefficientSet<3>::identity();
+static_assert(oneRowPerPosition(kHighCutSwitch, kHighCutPositions));
+static_assert(oneRowPerPosition(kLowCutSwitch, kLowCutResistances));
 
-  const ActiveLowPassPosition& p = kHighCutPositions[position];
-  const std::array<double, 3>& f = forRate(p.factors, sampleRate);
-  const double R1 = p.resistanceBase[0] * f[0];
-  const double R2 = p.resistanceBase[1] * f[1];
-  const double R3 = p.resistanceBase[2] * f[2];
+CoefficientSet<3> computeHighCut(float frequency, float sampleRate) {
+  const std::optional<ActiveLowPassPosition> p =
+      positionRow(switchSetting(kHighCutSwitch, frequency), kHighCutPositions);
+  if (!p) return CoefficientSet<3>::identity();
+
+  const std::array<double, 3>& f = forRate(p->factors, sampleRate);
+  const double R1 = p->resistanceBase[0] * f[0];
+  const double R2 = p->resistanceBase[1] * f[1];
+  const double R3 = p->resistanceBase[2] * f[2];
   const double C1 = kHighCutC1;
   const double C2 = kHighCutC2;
 
@@ -158,7 +156,7 @@ CoefficientSet<3> computeHighCut(float frequency, float sampleRate) {
 
 CoefficientSet<3> computeLowCut(float frequency, float sampleRate) {
   const std::optional<std::array<double, 3>> r =
-      switchPosition(switchInterval(frequency, kFifthSteps), kLowCutResistances);
+      positionRow(switchSetting(kLowCutSwitch, frequency), kLowCutResistances);
   if (!r) return CoefficientSet<3>::identity();
   const double R1 = (*r)[0];
   const double R2 = (*r)[1];

@@ -14,8 +14,11 @@
 // position) and an output gain; all four share the record's operations and
 // differ only in calculateCoefficients.
 
+#include <array>
+
 #include "dsp/band.h"
 #include "dsp/bilinear.h"
+#include "dsp/circuit.h"
 
 namespace sorvane::dsp {
 
@@ -38,7 +41,15 @@ class CutFilter : public CutFilterBand {
   }
 };
 
+// Five positions in steps of 0.2 from 0 up to 1.
+inline constexpr std::array<float, 6> kFifthSteps{0.0f, 0.2f, 0.4f, 0.6f, 0.8f, 1.0f};
+
 namespace tessaro {
+
+// The frequency switches.
+inline constexpr SteppedSwitch kHighCutSwitch{kFifthSteps, false, OutsideIntervals::Off};
+inline constexpr std::array<float, 5> kLowCutBounds{0.0f, 0.25f, 0.5f, 0.75f, 1.0f};
+inline constexpr SteppedSwitch kLowCutSwitch{kLowCutBounds, true, OutsideIntervals::LastPosition};
 
 // Pi network: 8000 ohm source, shunt C1, series L, shunt C2, 12200 ohm load.
 //   A(s) = 20200 + (8000*12200*(C1 + C2) + L) s + L (12200 C2 + 8000 C1) s^2
@@ -61,6 +72,10 @@ using LowCut = CutFilter<computeLowCut>;
 }  // namespace tessaro
 
 namespace pallido {
+
+// The frequency switches.
+inline constexpr SteppedSwitch kHighCutSwitch{kFifthSteps, false, OutsideIntervals::Off};
+inline constexpr SteppedSwitch kLowCutSwitch{kFifthSteps, true, OutsideIntervals::LastPosition};
 
 // Unity-gain active low-pass, C1 = 3.3 nF (two), C2 = 10 nF, R1..R3 per
 // position and rate class:

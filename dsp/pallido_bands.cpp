@@ -30,8 +30,6 @@ static_assert(kRr == 9300000.0 && k2Rr == 18600000.0);
 static_assert(kRRplusRr == 234300000.0 && kRRplus2Rr == 243600000.0);
 static_assert(kRRrPlusRrr == 1.45266e11 && 2.0 * kRRrPlusRrr == 2.90532e11);
 
-constexpr std::array<float, 6> kShelfBounds{0.0f, 0.2f, 0.4f, 0.6f, 0.8f, 1.0f};
-
 struct ShelfPosition {
   double cxBase;  // F
   PerRateClass<double> cxFactor;
@@ -56,6 +54,8 @@ constexpr std::array<ShelfCapacitors, 5> kLowShelfPositions{{
     {1.5075e-7, 6.017e-7},
     {7.82e-8, 3.4254e-7},
 }};
+static_assert(oneRowPerPosition(kShelfFrequencySwitch, kHighShelfPositions));
+static_assert(oneRowPerPosition(kShelfFrequencySwitch, kLowShelfPositions));
 
 // Denominator of the high shelf; the numerator is its negation with Ra and
 // Rb exchanged.
@@ -108,8 +108,6 @@ AnalogTransferFunction<3> mirroredStage(Denominator denominator, float position,
 
 constexpr double kMidSummingResistor = 30000.0;
 
-constexpr std::array<float, 11> kMidBounds{0.0f, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.9f, 1.0f};
-
 struct MidPosition {
   double cmBase;  // F
   PerRateClass<double> cmFactor;
@@ -149,6 +147,8 @@ constexpr std::array<MidPosition, 10> kLowMidPositions{{
     {1.81902e-8, kUnchanged, 1.3916, kUnchanged, 3600.0},  // 1 kHz
     {1.23952e-8, kUnchanged, 1.4224, kUnchanged, 3600.0},  // 1.2 kHz
 }};
+static_assert(oneRowPerPosition(kMidFrequencySwitch, kHighMidPositions));
+static_assert(oneRowPerPosition(kMidFrequencySwitch, kLowMidPositions));
 
 struct BandwidthSetting {
   double damping;  // RQ, ohm
@@ -162,11 +162,11 @@ constexpr BandwidthSetting kHighMidWide{11100.0, &kHighMidWideGainTaper};
 constexpr BandwidthSetting kLowMidNarrow{0.0, &kLowMidNarrowGainTaper};
 constexpr BandwidthSetting kLowMidWide{6200.0, &kLowMidWideGainTaper};
 
-bool narrow(float q) { return q > 0.0f; }
+bool narrow(float q) { return switchOn(q); }
 
 std::optional<ResonantBranch> midBranch(float frequency, float sampleRate,
                                         const std::array<MidPosition, 10>& positions) {
-  const std::optional<MidPosition> position = switchPosition(switchInterval(frequency, kMidBounds), positions);
+  const std::optional<MidPosition> position = positionRow(switchSetting(kMidFrequencySwitch, frequency), positions);
   if (!position) return std::nullopt;
   return ResonantBranch{position->cmBase * forRate(position->cmFactor, sampleRate),
                         position->xBase * forRate(position->xFactor, sampleRate), position->rd};
@@ -208,18 +208,18 @@ CoefficientSet<M> transformStage(AnalogTransferFunction<M> analog, float sampleR
 
 }  // namespace
 
-bool peakSwitchOn(float peak) { return peak > 0.0f; }
+bool peakSwitchOn(float peak) { return switchOn(peak); }
 
 std::optional<ShelfCapacitors> highShelfCapacitors(float frequency, float sampleRate) {
   const std::optional<ShelfPosition> position =
-      switchPosition(switchInterval(frequency, kShelfBounds), kHighShelfPositions);
+      positionRow(switchSetting(kShelfFrequencySwitch, frequency), kHighShelfPositions);
   if (!position) return std::nullopt;
   return ShelfCapacitors{position->cxBase * forRate(position->cxFactor, sampleRate),
                          position->cyBase * forRate(position->cyFactor, sampleRate)};
 }
 
 std::optional<ShelfCapacitors> lowShelfCapacitors(float frequency) {
-  return switchPosition(switchInterval(frequency, kShelfBounds), kLowShelfPositions);
+  return positionRow(switchSetting(kShelfFrequencySwitch, frequency), kLowShelfPositions);
 }
 
 std::optional<AnalogTransferFunction<3>> highShelfCircuit(float frequency, float peak, float gain, float sampleRate) {

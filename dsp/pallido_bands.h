@@ -23,6 +23,7 @@
 // audio thread (or to the dispatcher while audio is stopped). Nothing here
 // allocates, locks or logs.
 
+#include <array>
 #include <optional>
 
 #include "dsp/band.h"
@@ -50,6 +51,9 @@ namespace sorvane::dsp::pallido {
 // and position 5 for everything else (1.0 and above, negative, NaN). The
 // high shelf's capacitors vary with the sample-rate class to keep the
 // digital response in place; the low shelf's do not.
+
+inline constexpr std::array<float, 6> kShelfFrequencyBounds{0.0f, 0.2f, 0.4f, 0.6f, 0.8f, 1.0f};
+inline constexpr SteppedSwitch kShelfFrequencySwitch{kShelfFrequencyBounds, true, OutsideIntervals::LastPosition};
 
 struct ShelfCapacitors {
   double cx;  // F
@@ -120,6 +124,10 @@ class LowShelf : public ShelfBand {
 // and position 10 for everything else (1.0 and above, negative, NaN). The
 // centres follow the E12 series (high mid 1.5 to 8.2 kHz, low mid 220 Hz
 // to 1.2 kHz); rate-class factors keep the digital centres in place.
+
+inline constexpr std::array<float, 11> kMidFrequencyBounds{0.0f, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f,
+                                                           0.6f, 0.7f, 0.8f, 0.9f, 1.0f};
+inline constexpr SteppedSwitch kMidFrequencySwitch{kMidFrequencyBounds, true, OutsideIntervals::LastPosition};
 
 struct ResonantBranch {
   double cm;  // F

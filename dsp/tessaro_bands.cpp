@@ -9,16 +9,13 @@ namespace sorvane::dsp::tessaro {
 
 namespace {
 
-constexpr float kOneThird = 1.0f / 3.0f;   // 0.33333334
-constexpr float kTwoThirds = 2.0f / 3.0f;  // 0.6666667
-
 // Switch positions 1..3; the last also for every value at 1.0 and above.
-constexpr std::array<float, 3> kTrebleBounds{kOneThird, kTwoThirds, 1.0f};
 constexpr std::array<double, 3> kTrebleCapacitance{3.3e-8, 2.2e-8, 1e-8};
+static_assert(oneRowPerPosition(kHighFrequencySwitch, kTrebleCapacitance));
 
 // Switch positions 1..4; the last also for every value at 1.0 and above.
-constexpr std::array<float, 4> kBassBounds{0.25f, 0.5f, 0.75f, 1.0f};
 constexpr std::array<double, 4> kBassCapacitance{2e-7, 1e-7, 4.7e-8, 1.5e-8};
+static_assert(oneRowPerPosition(kLowFrequencySwitch, kBassCapacitance));
 
 constexpr float kTreblePotentiometer = 10000.0f;  // ohms
 constexpr float kBassPotentiometer = 50000.0f;    // ohms
@@ -37,25 +34,17 @@ double evaluate(std::span<const shelf::Monomial> terms, const std::array<double,
 }  // namespace
 
 ShelfComponents highLowComponents(float highFrequency, float highGain, float lowFrequency, float lowGain) {
-  const bool trebleIn = highFrequency >= kOneThird;
-  const bool trebleOut = highFrequency >= 0.0f && highFrequency < kOneThird;
-  const bool bassIn = lowFrequency >= 0.25f;
-  const bool bassOut = lowFrequency >= 0.0f && lowFrequency < 0.25f;
+  const std::optional<double> ct = positionRow(switchSetting(kHighFrequencySwitch, highFrequency), kTrebleCapacitance);
+  const std::optional<double> cb = positionRow(switchSetting(kLowFrequencySwitch, lowFrequency), kBassCapacitance);
+  // A negative or NaN switch value takes the whole stage out, not only its
+  // own network.
+  const bool readable = highFrequency >= 0.0f && lowFrequency >= 0.0f;
 
   ShelfComponents c;
-  if (trebleIn && bassIn)
-    c.circuitCase = ShelfCase::Both;
-  else if (trebleIn && bassOut)
-    c.circuitCase = ShelfCase::TrebleOnly;
-  else if (trebleOut && bassIn)
-    c.circuitCase = ShelfCase::BassOnly;
-  else
-    return c;
-
-  const int treble = switchInterval(highFrequency, kTrebleBounds);
-  const int bass = switchInterval(lowFrequency, kBassBounds);
-  c.ct = positionOrLast(treble, kTrebleCapacitance);
-  c.cb = positionOrLast(bass, kBassCapacitance);
+  if (!readable || (!ct && !cb)) return c;
+  c.circuitCase = ct && cb ? ShelfCase::Both : ct ? ShelfCase::TrebleOnly : ShelfCase::BassOnly;
+  c.ct = ct.value_or(0.0);
+  c.cb = cb.value_or(0.0);
 
   const PotentiometerHalves treblePot =
       potentiometerHalves(gainTaper(highGain, kHighShelfGainTaper), kTreblePotentiometer);
@@ -104,8 +93,6 @@ CoefficientSet<4> computeHighLow(float highFrequency, float highGain, float lowF
 
 namespace {
 
-constexpr std::array<float, 7> kMidBounds{0.0f, 1.0f / 6.0f, 1.0f / 3.0f, 0.5f, 2.0f / 3.0f, 5.0f / 6.0f, 1.0f};
-
 // Rate-class correction factors f1, f3, f4, f5, f6.
 enum MidFactor : int { kNone = -1, kF1 = 0, kF3, kF4, kF5, kF6 };
 constexpr std::array<PerRateClass<double>, 5> kMidFactors{{
@@ -132,6 +119,7 @@ constexpr std::array<ResonantBranch, 6> kMidPositions{{
     {4.7e-9, 0.2, kF5},
     {2.42e-9, 0.2, kF6},
 }};
+static_assert(oneRowPerPosition(kMidFrequencySwitch, kMidPositions));
 
 constexpr double kNarrowDamping = 2700.0;  // ohms
 constexpr double kWideDamping = 6800.0;    // ohms
@@ -141,7 +129,8 @@ constexpr float kMidPotentiometer = 10000.0f;
 
 MidComponents midComponents(float frequency, float q, float gain, float sampleRate) {
   MidComponents c;
-  const std::optional<ResonantBranch> branch = switchPosition(switchInterval(frequency, kMidBounds), kMidPositions);
+  const std::optional<ResonantBranch> branch =
+      positionRow(switchSetting(kMidFrequencySwitch, frequency), kMidPositions);
   if (!branch) return c;
 
   c.active = true;
@@ -152,7 +141,7 @@ MidComponents midComponents(float frequency, float q, float gain, float sampleRa
     c.cm = branch->cmBase * f;
     c.x = branch->xBase * f;
   }
-  const bool narrow = q > 0.0f;
+  const bool narrow = switchOn(q);
   c.rq = narrow ? kNarrowDamping : kWideDamping;
   const PotentiometerHalves pot =
       potentiometerHalves(gainTaper(gain, narrow ? kMidNarrowGainTaper : kMidWideGainTaper), kMidPotentiometer);

@@ -16,10 +16,12 @@
 // the bilinear transform turns into the digital set (compute*). The band
 // classes only run compute* inside the band record's update frame.
 
+#include <array>
 #include <optional>
 
 #include "dsp/band.h"
 #include "dsp/bilinear.h"
+#include "dsp/circuit.h"
 #include "dsp/cut_filters.h"
 #include "dsp/gain_taper.h"
 
@@ -35,12 +37,20 @@ namespace sorvane::dsp::tessaro {
 // bass only 3; both out, or a negative or NaN switch value, is the bypass.
 // The denominator listings are in dsp/tessaro_shelf_polynomials.h.
 
+// The frequency switches: above their off interval, at or above 1.0 the last
+// position; a negative or NaN value is off, and it takes the other network
+// out with it (the stage is bypassed).
+inline constexpr std::array<float, 4> kHighFrequencyBounds{0.0f, 1.0f / 3.0f, 2.0f / 3.0f, 1.0f};
+inline constexpr SteppedSwitch kHighFrequencySwitch{kHighFrequencyBounds, true, OutsideIntervals::LastAboveOffBelow};
+inline constexpr std::array<float, 5> kLowFrequencyBounds{0.0f, 0.25f, 0.5f, 0.75f, 1.0f};
+inline constexpr SteppedSwitch kLowFrequencySwitch{kLowFrequencyBounds, true, OutsideIntervals::LastAboveOffBelow};
+
 enum class ShelfCase { Bypass, TrebleOnly, BassOnly, Both };
 
 struct ShelfComponents {
   ShelfCase circuitCase = ShelfCase::Bypass;
-  double ct = 0.0;              // F
-  double cb = 0.0;              // F
+  double ct = 0.0;              // F, 0 while the treble network is out
+  double cb = 0.0;              // F, 0 while the bass network is out
   double rt1 = 0.0, rt2 = 0.0;  // treble potentiometer halves, ohms
   double rb1 = 0.0, rb2 = 0.0;  // bass potentiometer halves, ohms
 };
@@ -82,6 +92,10 @@ class HighLow : public Band<4, 4, false> {
 //   B(s) = -A(s) with Ra and Rb exchanged
 // Several positions scale Cm and X with the rate class to keep the digital
 // centre frequency in place.
+
+inline constexpr std::array<float, 7> kMidFrequencyBounds{0.0f,        1.0f / 6.0f, 1.0f / 3.0f, 0.5f,
+                                                          2.0f / 3.0f, 5.0f / 6.0f, 1.0f};
+inline constexpr SteppedSwitch kMidFrequencySwitch{kMidFrequencyBounds, true, OutsideIntervals::LastPosition};
 
 struct MidComponents {
   bool active = false;

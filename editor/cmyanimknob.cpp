@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "plugin/units.h"
+
 namespace sorvane::editor {
 namespace {
 
@@ -17,13 +19,7 @@ CMyAnimKnob::CMyAnimKnob(const CRect& size, CControlListener* listener, std::int
   if (zones && zoneCount > 0) hotZones.assign(zones, zones + zoneCount);
 }
 
-float CMyAnimKnob::zoneValue(int zone) const {
-  const int count = getZoneCount();
-  // A single zone has no second step to divide by: it is the first step.
-  const float step = count > 1 ? static_cast<float>(zone) / static_cast<float>(count - 1) : 0.0f;
-  const float v = step + 0.01f;
-  return v > 1.0f ? 1.0f : v;
-}
+float CMyAnimKnob::zoneValue(int zone) const { return steppedPositionValue(zone, getZoneCount()); }
 
 CMouseEventResult CMyAnimKnob::onMouseDown(CPoint& where, const CButtonState& buttons) {
   int hit = -1;

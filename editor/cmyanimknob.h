@@ -1,8 +1,10 @@
 // The stepped frequency knob: an animated knob whose scale labels, printed on
 // the background around it, are clickable. A click on label i jumps straight
-// to step i (value i / (n - 1) + 0.01, so the step's frame shows; the last
-// step is 1.0); a click on the knob itself drags, fine-tunes and resets as
-// any knob; a click elsewhere in the enlarged mouseable area does nothing.
+// to step i, with the value the units model gives printed position i
+// (steppedPositionValue: i / (n - 1) + 0.01, so the step's frame shows; the
+// last step is 1.0), so a typed position and a clicked one are the same; a
+// click on the knob itself drags, fine-tunes and resets as any knob; a click
+// elsewhere in the enlarged mouseable area does nothing.
 // Zones are inclusive on all edges, and where two overlap the later wins.
 #pragma once
 

@@ -9,6 +9,7 @@
 #include "platform/resources.h"
 #include "plugin/parameters.h"
 #include "plugin/sorvane.h"
+#include "plugin/units.h"
 #include "plugin/vst/aeffect.h"
 #include "presets/product_presets.h"
 
@@ -28,6 +29,8 @@ struct Product {
       std::tuple<sorvane::dsp::pallido::HighCut, sorvane::dsp::pallido::HighShelf, sorvane::dsp::pallido::HighMid,
                  sorvane::dsp::pallido::LowMid, sorvane::dsp::pallido::LowShelf, sorvane::dsp::pallido::LowCut>;
   static const sorvane::ParameterInfo kParameters[kParameterCount];
+  static constexpr int kSteppedKnobCount = 6;
+  static const sorvane::PrintedScale kPrintedScales[kSteppedKnobCount];
   static const sorvane::PresetProduct& presets() { return kPresetProduct; }
   static void buildFolderPaths(char (&manual)[sorvane::platform::kPathCapacity],
                                char (&preset)[sorvane::platform::kPathCapacity]);

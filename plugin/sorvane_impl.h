@@ -36,8 +36,8 @@ Sorvane<Product>::Sorvane(audioMasterCallback audioMaster, EditorFactory editorF
     const ParameterInfo& info = Product::kParameters[i];
     if (info.role == ParameterRole::Band) setBandField(info.band, info.field, value);
   }
-  processingOn = paramValue[Product::kOnOffIndex] == 0.0f;
-  phaseFactor = paramValue[Product::kPhaseIndex] == 0.0f ? 1.0 : -1.0;
+  processingOn = effectSwitchAtRest(paramValue[Product::kOnOffIndex]);
+  phaseFactor = effectSwitchAtRest(paramValue[Product::kPhaseIndex]) ? 1.0 : -1.0;
   outputGain = outputGainFor(paramValue[Product::kOutputIndex]);
   for (auto& dirty : bandDirty) dirty = true;
 
@@ -165,7 +165,7 @@ void Sorvane<Product>::setParameter(VstInt32 index, float value) {
     paramValue[index] = value;
     switch (info.role) {
       case ParameterRole::OnOff:
-        processingOn = value == 0.0f;
+        processingOn = effectSwitchAtRest(value);
         break;
       case ParameterRole::Band:
         // A NaN never equals anything, so it always counts as a change.
@@ -176,7 +176,7 @@ void Sorvane<Product>::setParameter(VstInt32 index, float value) {
         }
         break;
       case ParameterRole::Phase:
-        phaseFactor = value == 0.0f ? 1.0 : -1.0;
+        phaseFactor = effectSwitchAtRest(value) ? 1.0 : -1.0;
         break;
       case ParameterRole::Output:
         outputGain = outputGainFor(value);

@@ -8,6 +8,7 @@
 #include "platform/resources.h"
 #include "plugin/parameters.h"
 #include "plugin/sorvane.h"
+#include "plugin/units.h"
 #include "plugin/vst/aeffect.h"
 #include "presets/product_presets.h"
 
@@ -26,6 +27,8 @@ struct Product {
   using Bands = std::tuple<sorvane::dsp::tessaro::HighCut, sorvane::dsp::tessaro::HighLow, sorvane::dsp::tessaro::Mid,
                            sorvane::dsp::tessaro::LowCut>;
   static const sorvane::ParameterInfo kParameters[kParameterCount];
+  static constexpr int kSteppedKnobCount = 5;
+  static const sorvane::PrintedScale kPrintedScales[kSteppedKnobCount];
   static const sorvane::PresetProduct& presets() { return kPresetProduct; }
   static void buildFolderPaths(char (&manual)[sorvane::platform::kPathCapacity],
                                char (&preset)[sorvane::platform::kPathCapacity]);

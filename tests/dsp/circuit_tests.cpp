@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <optional>
 
@@ -47,16 +48,29 @@ TEST(Switch, an_interval_includes_its_lower_bound_and_nan_or_values_outside_fall
   EXPECT_EQ(switchInterval(kNaN, bounds), -1);
 }
 
-TEST(Switch, positions_after_an_off_interval_and_positions_without_one_take_the_last_row_outside) {
-  constexpr std::array<int, 3> rows{10, 20, 30};
-  EXPECT_EQ(switchPosition(0, rows), std::nullopt);
-  EXPECT_EQ(switchPosition(1, rows), 10);
-  EXPECT_EQ(switchPosition(3, rows), 30);
-  EXPECT_EQ(switchPosition(-1, rows), 30);
+TEST(Switch, settings_follow_the_intervals_and_values_outside_take_the_switchs_own_rule) {
+  constexpr std::array<float, 4> bounds{0.0f, 0.25f, 0.5f, 1.0f};
+  const float values[] = {0.0f, 0.3f, 0.7f, 1.0f, 7.0f, -0.1f, kNaN};
+  struct Case {
+    SteppedSwitch rule;
+    int positions;
+    int settings[std::size(values)];
+  };
+  const Case cases[] = {
+      {{bounds, false, OutsideIntervals::Off}, 3, {1, 2, 3, 0, 0, 0, 0}},
+      {{bounds, true, OutsideIntervals::LastPosition}, 3, {0, 1, 2, 3, 3, 3, 3}},
+      {{bounds, true, OutsideIntervals::LastAboveOffBelow}, 3, {0, 1, 2, 3, 3, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.rule.positionCount(), c.positions);
+    for (std::size_t i = 0; i < std::size(values); ++i)
+      EXPECT_EQ(switchSetting(c.rule, values[i]), c.settings[i]) << "value " << values[i];
+  }
 
-  EXPECT_EQ(positionOrLast(0, rows), 10);
-  EXPECT_EQ(positionOrLast(2, rows), 30);
-  EXPECT_EQ(positionOrLast(-1, rows), 30);
+  constexpr std::array<int, 3> rows{10, 20, 30};
+  EXPECT_EQ(positionRow(0, rows), std::nullopt);
+  EXPECT_EQ(positionRow(1, rows), 10);
+  EXPECT_EQ(positionRow(3, rows), 30);
 }
 
 TEST(PotentiometerHalves, are_float_products_widened_to_double_and_mirror_at_the_centre) {
