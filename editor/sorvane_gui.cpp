@@ -55,10 +55,7 @@ sorvaneGUI::sorvaneGUI(AudioEffect* effect, const EditorLayout& layout, const pl
   const int count = access_->parameterCount();
   pending_ = std::make_unique<PendingValue[]>(static_cast<size_t>(count));
   parameterControls_.assign(static_cast<size_t>(count), nullptr);
-  rect.top = 0;
-  rect.left = 0;
-  rect.bottom = static_cast<VstInt16>(layout.height);
-  rect.right = static_cast<VstInt16>(layout.width);
+  setPanelSize(layout.width, layout.height);
 }
 
 sorvaneGUI::~sorvaneGUI() { close(); }
@@ -94,7 +91,8 @@ bool sorvaneGUI::build(void* parentWindow) {
   // 1. The frame with the background picture.
   {
     CBitmap* background = bitmaps.load(kBackgroundBitmap);
-    frame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parentWindow, this, services);
+    frame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parentWindow, this, services,
+                       getScale());
     frame->setBackgroundColor(kBlackCColor);
     frame->setBackground(background);
   }
