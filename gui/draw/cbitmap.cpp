@@ -29,9 +29,10 @@ std::map<const std::uint8_t*, DecodedPicture>& decodedPictures() {
   return pictures;
 }
 
-// The picture of a 1x resource at a size other than 100 %, by the 1x bytes and the size.
-std::map<std::pair<const std::uint8_t*, int>, std::shared_ptr<const platform::PixelBuffer>>& sizedPictures() {
-  static std::map<std::pair<const std::uint8_t*, int>, std::shared_ptr<const platform::PixelBuffer>> pictures;
+// The picture of a 1x resource at a size between the sets, by the 1x bytes
+// and the size, for as long as a bitmap holds it.
+std::map<std::pair<const std::uint8_t*, int>, std::weak_ptr<const platform::PixelBuffer>>& sizedPictures() {
+  static std::map<std::pair<const std::uint8_t*, int>, std::weak_ptr<const platform::PixelBuffer>> pictures;
   return pictures;
 }
 
@@ -63,7 +64,8 @@ std::shared_ptr<const platform::PixelBuffer> sizedResource(std::span<const std::
   std::lock_guard<std::mutex> guard(cacheLock());
   const auto key = std::make_pair(oneX.data(), percent);
   auto& sized = sizedPictures();
-  if (auto found = sized.find(key); found != sized.end()) return found->second;
+  if (auto found = sized.find(key); found != sized.end())
+    if (auto picture = found->second.lock()) return picture;
 
   std::span<const std::uint8_t> sets[4] = {{}, oneX, {}, {}};
   if (name.front() != '#') {
@@ -79,10 +81,10 @@ std::shared_ptr<const platform::PixelBuffer> sizedResource(std::span<const std::
   for (int f = 3; f >= 1 && factor == 0; --f)
     if (!sets[f].empty()) factor = f;
 
+  // A set drawn for the size is decoded and kept like any resource.
+  if (factor * 100 == percent) return decodedResource(sets[factor]).pixels;
   std::shared_ptr<const platform::PixelBuffer> picture;
-  if (factor * 100 == percent) {
-    picture = decodedResource(sets[factor]).pixels;
-  } else {
+  {
     // A set decoded only for this stays unkept: only the set in use is held.
     std::shared_ptr<const platform::PixelBuffer> source;
     if (auto found = decodedPictures().find(sets[factor].data()); found != decodedPictures().end())
@@ -91,7 +93,7 @@ std::shared_ptr<const platform::PixelBuffer> sizedResource(std::span<const std::
       source = decodePng(sets[factor]).pixels;
     if (source) picture = resamplePicture(*source, factor, width, height, percent);
   }
-  sized.emplace(key, picture);
+  sized[key] = picture;
   return picture;
 }
 

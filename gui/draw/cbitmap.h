@@ -14,11 +14,13 @@
 //
 // Decoding: nothing is decoded until it is drawn (the size comes from the
 // header), and then only the set the size needs. A resource is decoded once
-// per process, and a reduced set is made once per process and size: every
-// bitmap of it, in every editor of the library and every opening, shares the
-// same read-only pixels, so opening an editor again costs no decoding and
-// editors open side by side hold one copy. The pixels are freed when the
-// library unloads. A set decoded only to be reduced is not kept.
+// per process: every bitmap of it, in every editor of the library and every
+// opening, shares the same read-only pixels, so opening an editor again
+// costs no decoding and editors open side by side hold one copy; the pixels
+// are freed when the library unloads. A set reduced for a size between the
+// sets is shared the same way while any bitmap holds it, and made again for
+// an opening after the last one let go; the set decoded only to be reduced
+// is not kept.
 #pragma once
 
 #include <cstdint>

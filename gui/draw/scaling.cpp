@@ -12,9 +12,7 @@ namespace {
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 std::int64_t ceilDiv(std::int64_t a, std::int64_t b) { return -floorDiv(-a, b); }
 
-int clampToInt(std::int64_t v) {
-  return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
-}
+int clampToInt(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 // The set pixels under one window pixel along one axis, with their share of
 // it (the shares add up to the set factor).
@@ -98,8 +96,8 @@ CRect coveringPanelRect(const platform::DrawRect& area, int percent) {
                scaleToPanel(area.right - 1, percent) + 1, scaleToPanel(area.bottom - 1, percent) + 1);
 }
 
-std::unique_ptr<platform::PixelBuffer> resamplePicture(const platform::PixelBuffer& set, int setFactor,
-                                                       int panelWidth, int panelHeight, int percent) {
+std::unique_ptr<platform::PixelBuffer> resamplePicture(const platform::PixelBuffer& set, int setFactor, int panelWidth,
+                                                       int panelHeight, int percent) {
   if (setFactor < 1 || setFactor > 3 || percent < 100 || panelWidth <= 0 || panelHeight <= 0) return nullptr;
   if (set.width() != panelWidth * setFactor || set.height() != panelHeight * setFactor) return nullptr;
   const std::vector<Taps> columns = axisTaps(panelWidth, setFactor, percent);

@@ -55,7 +55,7 @@ CRect coveringPanelRect(const platform::DrawRect& area, int percent);
 // panelWidth × panelHeight, made into the picture of that panel picture at
 // percent. Null when the set is not exactly setFactor times the panel size
 // or no memory is given.
-std::unique_ptr<platform::PixelBuffer> resamplePicture(const platform::PixelBuffer& set, int setFactor,
-                                                       int panelWidth, int panelHeight, int percent);
+std::unique_ptr<platform::PixelBuffer> resamplePicture(const platform::PixelBuffer& set, int setFactor, int panelWidth,
+                                                       int panelHeight, int percent);
 
 }  // namespace sorvane
