@@ -163,20 +163,26 @@ bool CBitmap::loadFromPng(std::span<const std::uint8_t> pngBytes) {
 
 const platform::PixelBuffer* CBitmap::picture(int percent) const {
   if (!isLoaded()) return nullptr;
-  if (percent == 100 && !pixels_ && !resource_.empty()) {
-    std::lock_guard<std::mutex> guard(cacheLock());
-    pixels_ = decodedResource(resource_).pixels;
+  // Pictures are made while a window paints: a refused allocation draws
+  // nothing rather than leave through the system's or the host's code.
+  try {
+    if (percent == 100 && !pixels_ && !resource_.empty()) {
+      std::lock_guard<std::mutex> guard(cacheLock());
+      pixels_ = decodedResource(resource_).pixels;
+    }
+    if (percent == 100) return pixels_.get();
+    if (scaledPercent_ != percent) {
+      scaledPercent_ = percent;
+      scaled_.reset();
+      if (!resource_.empty())
+        scaled_ = sizedResource(resource_, description_.lookupName(), width_, height_, percent);
+      else if (pixels_)
+        scaled_ = resamplePicture(*pixels_, 1, width_, height_, percent);
+    }
+    return scaled_.get();
+  } catch (...) {
+    return nullptr;
   }
-  if (percent == 100) return pixels_.get();
-  if (scaledPercent_ != percent) {
-    scaledPercent_ = percent;
-    scaled_.reset();
-    if (!resource_.empty())
-      scaled_ = sizedResource(resource_, description_.lookupName(), width_, height_, percent);
-    else if (pixels_)
-      scaled_ = resamplePicture(*pixels_, 1, width_, height_, percent);
-  }
-  return scaled_.get();
 }
 
 void CBitmap::drawPart(CDrawContext* context, const CRect& rect, const CPoint& offset, Blit blit, unsigned char alpha) {
