@@ -30,9 +30,9 @@ std::map<const std::uint8_t*, DecodedPicture>& decodedPictures() {
 }
 
 // The picture of a 1x resource at a size between the sets, by the 1x bytes
-// and the size, for as long as a bitmap holds it.
-std::map<std::pair<const std::uint8_t*, int>, std::weak_ptr<const platform::PixelBuffer>>& sizedPictures() {
-  static std::map<std::pair<const std::uint8_t*, int>, std::weak_ptr<const platform::PixelBuffer>> pictures;
+// and the size.
+std::map<std::pair<const std::uint8_t*, int>, std::shared_ptr<const platform::PixelBuffer>>& sizedPictures() {
+  static std::map<std::pair<const std::uint8_t*, int>, std::shared_ptr<const platform::PixelBuffer>> pictures;
   return pictures;
 }
 
@@ -64,8 +64,7 @@ std::shared_ptr<const platform::PixelBuffer> sizedResource(std::span<const std::
   std::lock_guard<std::mutex> guard(cacheLock());
   const auto key = std::make_pair(oneX.data(), percent);
   auto& sized = sizedPictures();
-  if (auto found = sized.find(key); found != sized.end())
-    if (auto picture = found->second.lock()) return picture;
+  if (auto found = sized.find(key); found != sized.end()) return found->second;
 
   std::span<const std::uint8_t> sets[4] = {{}, oneX, {}, {}};
   if (name.front() != '#') {

@@ -18,9 +18,8 @@
 // opening, shares the same read-only pixels, so opening an editor again
 // costs no decoding and editors open side by side hold one copy; the pixels
 // are freed when the library unloads. A set reduced for a size between the
-// sets is shared the same way while any bitmap holds it, and made again for
-// an opening after the last one let go; the set decoded only to be reduced
-// is not kept.
+// sets is made once per process and size and shared the same way; the set
+// decoded only to be reduced is not kept.
 #pragma once
 
 #include <cstdint>

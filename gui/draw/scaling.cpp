@@ -104,28 +104,58 @@ std::unique_ptr<platform::PixelBuffer> resamplePicture(const platform::PixelBuff
   const std::vector<Taps> rows = axisTaps(panelHeight, setFactor, percent);
   auto out = platform::createPixelBuffer(static_cast<int>(columns.size()), static_cast<int>(rows.size()));
   if (!out) return nullptr;
-  const std::uint32_t total = static_cast<std::uint32_t>(setFactor * setFactor);
-  std::vector<const std::uint8_t*> sourceRows(static_cast<size_t>(set.height()));
-  for (int y = 0; y < set.height(); ++y) sourceRows[static_cast<size_t>(y)] = set.row(y);
+  // Across first, then down: the weights multiply, so the sums (and their
+  // rounding) are those of the whole area at once. A set row taken across
+  // holds at most 3 × 255 per channel; the rows a window row takes lie
+  // within four neighbours, so four of them are kept.
+  const size_t outWidth = columns.size();
+  std::vector<std::uint16_t> across(4 * outWidth * 4);
+  int held[4] = {-1, -1, -1, -1};
+  auto acrossRow = [&](int y) -> const std::uint16_t* {
+    std::uint16_t* a = across.data() + static_cast<size_t>(y % 4) * outWidth * 4;
+    if (held[y % 4] == y) return a;
+    held[y % 4] = y;
+    const std::uint8_t* line = set.row(y);
+    std::uint16_t* to = a;
+    for (const Taps& cx : columns) {
+      unsigned sum[4] = {0, 0, 0, 0};
+      for (int b = 0; b < cx.count; ++b) {
+        const std::uint8_t* p = line + 4 * cx.index[static_cast<size_t>(b)];
+        const unsigned w = static_cast<unsigned>(cx.weight[static_cast<size_t>(b)]);
+        for (int c = 0; c < 4; ++c) sum[c] += w * p[c];
+      }
+      for (int c = 0; c < 4; ++c) to[c] = static_cast<std::uint16_t>(sum[c]);
+      to += 4;
+    }
+    return a;
+  };
+  const unsigned total = static_cast<unsigned>(setFactor * setFactor);
   for (size_t y = 0; y < rows.size(); ++y) {
     const Taps& ry = rows[y];
     std::uint8_t* d = out->row(static_cast<int>(y));
-    for (const Taps& cx : columns) {
-      std::uint32_t sum[4] = {0, 0, 0, 0};
-      for (int a = 0; a < ry.count; ++a) {
-        const std::uint8_t* line = sourceRows[static_cast<size_t>(ry.index[static_cast<size_t>(a)])];
-        const std::uint32_t wy = static_cast<std::uint32_t>(ry.weight[static_cast<size_t>(a)]);
-        for (int b = 0; b < cx.count; ++b) {
-          const std::uint8_t* p = line + 4 * cx.index[static_cast<size_t>(b)];
-          const std::uint32_t w = wy * static_cast<std::uint32_t>(cx.weight[static_cast<size_t>(b)]);
-          sum[0] += w * p[0];
-          sum[1] += w * p[1];
-          sum[2] += w * p[2];
-          sum[3] += w * p[3];
+    const std::uint16_t* from[4] = {};
+    unsigned weight[4] = {};
+    for (int a = 0; a < ry.count; ++a) {
+      from[a] = acrossRow(ry.index[static_cast<size_t>(a)]);
+      weight[a] = static_cast<unsigned>(ry.weight[static_cast<size_t>(a)]);
+    }
+    // The common counts spelt out, so the compiler can take whole rows at once.
+    const size_t length = outWidth * 4;
+    auto put = [&](size_t i, unsigned sum) { d[i] = static_cast<std::uint8_t>((sum + total / 2) / total); };
+    switch (ry.count) {
+      case 1:
+        for (size_t i = 0; i < length; ++i) put(i, weight[0] * from[0][i]);
+        break;
+      case 2:
+        for (size_t i = 0; i < length; ++i) put(i, weight[0] * from[0][i] + weight[1] * from[1][i]);
+        break;
+      default:
+        for (size_t i = 0; i < length; ++i) {
+          unsigned sum = 0;
+          for (int a = 0; a < ry.count; ++a) sum += weight[a] * from[a][i];
+          put(i, sum);
         }
-      }
-      for (int c = 0; c < 4; ++c) d[c] = static_cast<std::uint8_t>((sum[c] + total / 2) / total);
-      d += 4;
+        break;
     }
   }
   return out;
