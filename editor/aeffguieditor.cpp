@@ -229,8 +229,9 @@ void AEffGUIEditor::draw(ERect* area) {
   if (!frame) return;
   CRect r = frame->getViewSize();
   if (area) {
-    r = CRect(std::min(area->left, area->right), std::min(area->top, area->bottom), std::max(area->left, area->right),
-              std::max(area->top, area->bottom));
+    const platform::DrawRect inWindow{std::min(area->left, area->right), std::min(area->top, area->bottom),
+                                      std::max(area->left, area->right), std::max(area->top, area->bottom)};
+    r = coveringPanelRect(inWindow, frame->getScale());
   }
   frame->invalidRect(r);
   frame->updateWindow();

@@ -66,7 +66,8 @@ class AEffGUIEditor : public AEffEditor, public GUIEditorInterface {
   bool onWheel(float) override { return false; }
   bool setKnobMode(VstInt32 mode) override;
   void setParameter(VstInt32, float) override {}
-  // Redraws rect (any corner order) or, for null, the whole frame.
+  // Redraws rect (the window's pixels, as effEditGetRect's; any corner
+  // order) or, for null, the whole frame.
   virtual void draw(ERect* rect);
 
   void doIdleStuff() override;
