@@ -1,6 +1,10 @@
 #include "editor/aeffguieditor.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "gui/draw/scaling.h"
 
 namespace sorvane::editor {
 
@@ -90,8 +94,99 @@ platform::MessageBoxService& AEffGUIEditor::gatedMessages() { return *gate; }
 
 bool AEffGUIEditor::getRect(ERect** out) {
   if (!out) return false;
+  // While the host is asked for a new size it may ask for the rectangle.
+  const int percent = askingScale ? askingScale : getShownScale();
+  rect.top = rect.left = 0;
+  rect.right = static_cast<VstInt16>(std::min(scaleToWindow(panelWidth, percent), 32767));
+  rect.bottom = static_cast<VstInt16>(std::min(scaleToWindow(panelHeight, percent), 32767));
   *out = &rect;
   return true;
+}
+
+void AEffGUIEditor::setPanelSize(int width, int height) {
+  panelWidth = width;
+  panelHeight = height;
+}
+
+void AEffGUIEditor::setScale(ScaleSource source, int percent) noexcept {
+  const auto slot = static_cast<size_t>(source);
+  if (slot >= std::size(scales)) return;
+  if (percent == 0) {
+    scales[slot] = 0;
+    return;
+  }
+  if (percent < 0) return;
+  const int snapped = isEditorScale(percent) ? percent : nearestEditorScale(percent / 100.0);
+  if (snapped != 0) scales[slot] = snapped;
+}
+
+int AEffGUIEditor::getScale(ScaleSource source) const noexcept {
+  const auto slot = static_cast<size_t>(source);
+  return slot < std::size(scales) ? scales[slot] : 0;
+}
+
+int AEffGUIEditor::getScale() const noexcept {
+  for (int percent : scales)
+    if (percent != 0) return percent;
+  return kDefaultEditorScale;
+}
+
+int AEffGUIEditor::getShownScale() const noexcept { return frame ? frame->getScale() : getScale(); }
+
+VstIntPtr AEffGUIEditor::vendorSpecific(VstInt32 index, VstIntPtr value, void*, float opt) {
+  if (index != kScaleFactorIndex || value != kScaleFactorValue) return 0;
+  const int percent = nearestEditorScale(opt);
+  if (percent == 0) return 0;  // no usable factor: the size stays
+  setScale(ScaleSource::Host, percent);
+  return 1;
+}
+
+VstInt32 AEffGUIEditor::canDo(const char* text) {
+  return text && std::strcmp(text, "supportsViewDpiScaling") == 0 ? 1 : 0;
+}
+
+void AEffGUIEditor::applyScaleChange() {
+  // Views of the tree may be on the stack of an event or a modal call; the
+  // window is resized only from an idle of its own.
+  if (!frame || !frame->isWindowOpen() || inModalCall() || frame->isHandlingEvent() || askingScale != 0) return;
+  const int wanted = getScale();
+  const int shown = frame->getScale();
+  if (wanted == shown) {
+    refusedScale = 0;
+    return;
+  }
+  if (wanted == refusedScale) return;
+  CFrame* asked = frame;
+  const std::uint32_t askedOpening = currentOpening;
+  asked->remember();
+  bool refused = false;
+  try {
+    const CPoint size = asked->windowSizeAt(wanted);
+    askingScale = wanted;
+    const bool agreed = effectX && effectX->sizeWindow(size.x, size.y);
+    askingScale = 0;
+    // The host may have closed the editor meanwhile.
+    if (frame == asked && currentOpening == askedOpening && asked->isWindowOpen()) {
+      if (agreed && !asked->setScale(wanted)) {
+        // Our window could not follow: the host's goes back to it.
+        const CPoint kept = asked->windowSizeAt(shown);
+        effectX->sizeWindow(kept.x, kept.y);
+      }
+      refused = asked->getScale() != wanted;
+      if (refused) refusedScale = wanted;
+    }
+  } catch (...) {
+    // Nothing about the size may reach the host; the panel stays as it was.
+    askingScale = 0;
+  }
+  asked->forget();
+  if (refused) scaleChangeRefused(wanted);
+}
+
+void AEffGUIEditor::scaleChangeRefused(int percent) {
+  const std::string text = "The host could not resize the editor's window to " + std::to_string(percent) +
+                           " %. The editor will open at that size the next time.";
+  gatedMessages().show(frame ? frame->getSystemWindow() : nullptr, text.c_str(), "", platform::MessageButtons::Ok);
 }
 
 bool AEffGUIEditor::open(void* parentWindow) {
@@ -104,10 +199,13 @@ bool AEffGUIEditor::open(void* parentWindow) {
 void AEffGUIEditor::close() {
   systemWindow = nullptr;
   currentOpening = 0;
+  askingScale = refusedScale = 0;
 }
 
 void AEffGUIEditor::idle() {
-  if (!inIdleUpdate && frame) frame->idle();
+  if (inIdleUpdate || !frame) return;
+  applyScaleChange();
+  if (frame) frame->idle();
 }
 
 bool AEffGUIEditor::onKeyDown(VstKeyCode& key) {
@@ -131,8 +229,9 @@ void AEffGUIEditor::draw(ERect* area) {
   if (!frame) return;
   CRect r = frame->getViewSize();
   if (area) {
-    r = CRect(std::min(area->left, area->right), std::min(area->top, area->bottom), std::max(area->left, area->right),
-              std::max(area->top, area->bottom));
+    const platform::DrawRect inWindow{std::min(area->left, area->right), std::min(area->top, area->bottom),
+                                      std::max(area->left, area->right), std::max(area->top, area->bottom)};
+    r = coveringPanelRect(inWindow, frame->getScale());
   }
   frame->invalidRect(r);
   frame->updateWindow();

@@ -21,6 +21,18 @@
 // that changed is stale and comes back as the neutral one (no choice, No,
 // cancelled), so nothing acts on a state the user never saw.
 //
+// Sizes: the editor's size in percent (scaling.h) comes from three sources,
+// the first that has one winning: the user's choice, the host's factor, the
+// system's; with none, 100 %. The host sends its factor with
+// effVendorSpecific ('PreS', 'AeCs', the factor in opt), which the editor
+// announces with effCanDo("supportsViewDpiScaling"); effEditGetRect answers
+// the window's size at the size in use. When that size changes while the
+// panel is open, the next idle outside the editor's events and modal calls
+// asks the host for the new window size (audioMasterSizeWindow) and, when
+// the host agrees, resizes the window and redraws the panel at it. A host
+// that refuses keeps the panel at its size until the next opening, which
+// opens at the new one; the panel says so once for each size refused.
+//
 // Thread contract: the host's user-interface thread only.
 #pragma once
 
@@ -37,6 +49,11 @@ namespace sorvane::editor {
 
 class AEffGUIEditor : public AEffEditor, public GUIEditorInterface {
  public:
+  enum class ScaleSource { User, Host, System };
+  // effVendorSpecific's index and value for the host's scale factor.
+  static constexpr VstInt32 kScaleFactorIndex = 0x50726553;   // 'PreS'
+  static constexpr VstIntPtr kScaleFactorValue = 0x41654373;  // 'AeCs'
+
   AEffGUIEditor(AudioEffect* effect, const platform::UiServices& services);
   ~AEffGUIEditor() override;
 
@@ -49,13 +66,27 @@ class AEffGUIEditor : public AEffEditor, public GUIEditorInterface {
   bool onWheel(float) override { return false; }
   bool setKnobMode(VstInt32 mode) override;
   void setParameter(VstInt32, float) override {}
-  // Redraws rect (any corner order) or, for null, the whole frame.
+  // Redraws rect (the window's pixels, as effEditGetRect's; any corner
+  // order) or, for null, the whole frame.
   virtual void draw(ERect* rect);
 
   void doIdleStuff() override;
   std::int32_t getKnobMode() const override { return knobMode; }
   void beginEdit(std::int32_t index) override;
   void endEdit(std::int32_t index) override;
+
+  // Sets one source's size in percent (a supported size, else the supported
+  // one nearest to it) or clears it (0); anything else is ignored.
+  void setScale(ScaleSource source, int percent) noexcept;
+  // The size in use: the first source that has one, else 100.
+  int getScale() const noexcept;
+  // One source's size, 0 when it has none.
+  int getScale(ScaleSource source) const noexcept;
+  // The size the open panel is drawn at (it waits for the next idle, or the
+  // next opening when the host refused); getScale() while closed.
+  int getShownScale() const noexcept;
+  VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
+  VstInt32 canDo(const char* text) override;
 
   CFrame* getFrame() const { return frame; }
   const platform::UiServices& getServices() const { return services; }
@@ -76,6 +107,13 @@ class AEffGUIEditor : public AEffEditor, public GUIEditorInterface {
   std::uint32_t opening() const { return currentOpening; }
   // The message boxes through the gate, for those that need a reference.
   platform::MessageBoxService& gatedMessages();
+  // The panel's size in its own pixels (the window's is that at the size in use).
+  void setPanelSize(int width, int height);
+  // Applies a change of the size in use to the open panel, when it may be
+  // done now (see the class comment).
+  void applyScaleChange();
+  // The host refused the window size for percent: tells the user, once.
+  virtual void scaleChangeRefused(int percent);
 
   CFrame* frame = nullptr;  // owned while open
   ERect rect{};
@@ -94,6 +132,10 @@ class AEffGUIEditor : public AEffEditor, public GUIEditorInterface {
   int modalDepth = 0;
   std::uint32_t openings = 0;
   std::uint32_t currentOpening = 0;
+  int panelWidth = 0, panelHeight = 0;
+  int scales[3] = {0, 0, 0};  // by ScaleSource, 0 where a source has none
+  int askingScale = 0;        // the size the host is being asked for, while it is
+  int refusedScale = 0;       // the size the host refused in this opening
 };
 
 }  // namespace sorvane::editor

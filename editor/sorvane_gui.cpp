@@ -24,10 +24,12 @@ constexpr const char* kFolderModeFileMenu[] = {"Save Preset", "Save Preset As", 
 constexpr const char* kProgramModeFileMenu[] = {"Save Preset", "Load Preset", "-", "Save Bank",      "Load Bank",
                                                 "-",           "User Manual", "-", "Sorvane Website"};
 
-// The pictures of one opening, each held once until the controls hold their own.
+// The pictures of one opening, each held once until the controls hold their
+// own, and each decoded (or made) for the opening's size as it is loaded, so
+// the opening pays for it and the first paint finds it ready.
 class BitmapSet {
  public:
-  BitmapSet() = default;
+  explicit BitmapSet(int percent) : percent_(percent) {}
   BitmapSet(const BitmapSet&) = delete;
   BitmapSet& operator=(const BitmapSet&) = delete;
   ~BitmapSet() {
@@ -38,10 +40,12 @@ class BitmapSet {
     if (it != bitmaps_.end()) return it->second;
     auto* bitmap = new CBitmap(name);
     bitmaps_.emplace(name, bitmap);
+    bitmap->picture(percent_);
     return bitmap;
   }
 
  private:
+  int percent_;
   std::map<std::string, CBitmap*> bitmaps_;
 };
 
@@ -55,10 +59,7 @@ sorvaneGUI::sorvaneGUI(AudioEffect* effect, const EditorLayout& layout, const pl
   const int count = access_->parameterCount();
   pending_ = std::make_unique<PendingValue[]>(static_cast<size_t>(count));
   parameterControls_.assign(static_cast<size_t>(count), nullptr);
-  rect.top = 0;
-  rect.left = 0;
-  rect.bottom = static_cast<VstInt16>(layout.height);
-  rect.right = static_cast<VstInt16>(layout.width);
+  setPanelSize(layout.width, layout.height);
 }
 
 sorvaneGUI::~sorvaneGUI() { close(); }
@@ -90,11 +91,12 @@ bool sorvaneGUI::build(void* parentWindow) {
   presetDisplayPending_.store(false);
   programMenuPending_.store(false);
 
-  BitmapSet bitmaps;
+  BitmapSet bitmaps(getScale());
   // 1. The frame with the background picture.
   {
     CBitmap* background = bitmaps.load(kBackgroundBitmap);
-    frame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parentWindow, this, services);
+    frame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parentWindow, this, services,
+                       getScale());
     frame->setBackgroundColor(kBlackCColor);
     frame->setBackground(background);
   }

@@ -123,10 +123,22 @@ class NativeWindow {
   virtual void* systemHandle() = 0;
   // The client forgets the window: no event is delivered after this.
   virtual void detachClient() = 0;
+  // Gives the window a new size (the editor's size changed), its top-left
+  // where it was; everything in it is to be painted again. False, with the
+  // window as it was, when the system or the memory for its picture refuses.
+  virtual bool resize(int width, int height) = 0;
+  // How large the panel's pixels are in the window's, in percent: what the
+  // window's own pop-up menus are drawn at (system menus draw themselves).
+  virtual void setContentScale(int percent) { contentScale_ = percent; }
+  int contentScale() const { return contentScale_; }
+
+ private:
+  int contentScale_ = 100;
 };
 
 // Makes windows of one kind. Null when the parent is null or the system
-// refuses; the window is sized width × height at the parent's top-left.
+// refuses; the window is sized width × height (its own pixels) at the
+// parent's top-left.
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;

@@ -49,6 +49,10 @@ class AEffEditor {
   // an editor does the work on its own thread.
   virtual void refreshPresetDisplay() {}
   virtual void refreshProgramMenu() {}
+  // The host's vendor-specific calls and capability questions that concern
+  // the editor (its size, say): 0 for those it does not know.
+  virtual VstIntPtr vendorSpecific(VstInt32, VstIntPtr, void*, float) { return 0; }
+  virtual VstInt32 canDo(const char*) { return 0; }
 
  protected:
   AudioEffect* effect;           // not owned

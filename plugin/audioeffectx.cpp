@@ -6,6 +6,13 @@ bool AudioEffectX::beginEdit(VstInt32 index) { return callHost(audioMasterBeginE
 bool AudioEffectX::endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index) != 0; }
 bool AudioEffectX::updateDisplay() { return callHost(audioMasterUpdateDisplay) != 0; }
 bool AudioEffectX::ioChanged() { return callHost(audioMasterIOChanged) != 0; }
+bool AudioEffectX::sizeWindow(VstInt32 width, VstInt32 height) {
+  return callHost(audioMasterSizeWindow, width, height) != 0;
+}
+
+VstIntPtr AudioEffectX::vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+  return editor ? editor->vendorSpecific(index, value, ptr, opt) : 0;
+}
 
 VstInt32 AudioEffectX::getPlugCategory() { return (cEffect.flags & effFlagsIsSynth) ? 2 : kPlugCategUnknown; }
 
@@ -30,8 +37,14 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
       return (text && getProductString(text)) ? 1 : 0;
     case effGetVendorVersion:
       return getVendorVersion();
-    case effCanDo:
-      return text ? canDo(text) : 0;
+    case effCanDo: {
+      if (!text) return 0;
+      // What the effect does not answer, its editor may.
+      const VstInt32 answer = canDo(text);
+      return answer == 0 && editor ? editor->canDo(text) : answer;
+    }
+    case effVendorSpecific:
+      return vendorSpecific(index, value, ptr, opt);
     case effGetTailSize:
       return getGetTailSize();
     case effGetParameterProperties:

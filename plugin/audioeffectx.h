@@ -22,6 +22,10 @@ class AudioEffectX : public AudioEffect {
   virtual VstInt32 getPlugCategory();
   virtual bool setBypass(bool) { return false; }
   virtual VstInt32 canDo(char*) { return 0; }
+  // Passed to the editor, if there is one.
+  virtual VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt);
+  // Asks the host to make the editor's window width × height; true when it did.
+  virtual bool sizeWindow(VstInt32 width, VstInt32 height);
   virtual VstInt32 getGetTailSize() { return 0; }
   virtual VstInt32 getVstVersion() { return 2400; }
   virtual VstInt32 getCurrentMidiProgram() { return -1; }

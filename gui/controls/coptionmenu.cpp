@@ -225,6 +225,7 @@ bool COptionMenu::popup(bool acceptRightButton) {
 
   CPoint corner(size.left, (style & kPopupStyle) ? size.top : size.bottom);
   localToFrame(corner);
+  corner = frame->panelToWindow(corner);
   int originX = 0, originY = 0;
   frame->getNativeWindow()->screenOrigin(originX, originY);
   void* owner = frame->getSystemWindow();

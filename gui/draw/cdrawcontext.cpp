@@ -1,5 +1,9 @@
 #include "gui/draw/cdrawcontext.h"
 
+#include <algorithm>
+
+#include "gui/draw/scaling.h"
+
 namespace sorvane {
 namespace {
 
@@ -23,7 +27,30 @@ CDrawContext::~CDrawContext() {
 }
 
 platform::DrawRect CDrawContext::toDevice(const CRect& r) const {
-  return platform::DrawRect{r.left + offset.x, r.top + offset.y, r.right + offset.x, r.bottom + offset.y};
+  const platform::DrawRect moved{r.left + offset.x, r.top + offset.y, r.right + offset.x, r.bottom + offset.y};
+  if (scale_ == 100) return moved;
+  return scaleToWindowArea(CRect(moved.left, moved.top, moved.right, moved.bottom), scale_);
+}
+
+int CDrawContext::lengthToDevice(int length) const { return scale_ == 100 ? length : scaleToWindow(length, scale_); }
+
+int CDrawContext::lineToDevice(int coordinate, int deviceWidth) const {
+  if (scale_ == 100) return coordinate;
+  // The panel's line covers lineWidth pixels around the coordinate; the
+  // device's, as wide as they map to, starts where the first of them does.
+  const int first = scaleToWindow(coordinate - (lineWidth_ - 1) / 2, scale_);
+  return first + (deviceWidth - 1) / 2;
+}
+
+void CDrawContext::setScale(int percent) {
+  scale_ = percent >= 100 ? percent : 100;
+  resetClipRect();
+}
+
+void CDrawContext::limitToDevice(const platform::DrawRect& area) {
+  limited_ = true;
+  limit_ = area;
+  applyClip();
 }
 
 platform::DrawDevice* CDrawContext::device() {
@@ -35,8 +62,10 @@ void CDrawContext::moveTo(const CPoint& point) { pen_ = point; }
 
 void CDrawContext::lineTo(const CPoint& point) {
   if (device()) {
-    device_->drawLine(pen_.x + offset.x, pen_.y + offset.y, point.x + offset.x, point.y + offset.y,
-                      deviceColor(frameColor_), lineWidth_);
+    const int width = std::max(1, lengthToDevice(lineWidth_));
+    device_->drawLine(lineToDevice(pen_.x + offset.x, width), lineToDevice(pen_.y + offset.y, width),
+                      lineToDevice(point.x + offset.x, width), lineToDevice(point.y + offset.y, width),
+                      deviceColor(frameColor_), width);
   }
   pen_ = point;
 }
@@ -44,7 +73,7 @@ void CDrawContext::lineTo(const CPoint& point) {
 void CDrawContext::drawRect(const CRect& rect) {
   if (!device() || rect.isEmpty()) return;
   platform::DrawRect r = toDevice(rect);
-  int w = std::min({lineWidth_, r.width(), r.height()});
+  int w = std::min({std::max(1, lengthToDevice(lineWidth_)), r.width(), r.height()});
   platform::DrawColor c = deviceColor(frameColor_);
   device_->fillRect({r.left, r.top, r.right, r.top + w}, c);
   device_->fillRect({r.left, r.bottom - w, r.right, r.bottom}, c);
@@ -74,13 +103,25 @@ CRect& CDrawContext::getClipRect(CRect& clip) const {
 }
 
 void CDrawContext::resetClipRect() {
-  clip_ = device_ ? CRect(-offset.x, -offset.y, device_->width() - offset.x, device_->height() - offset.y) : CRect();
+  if (device_) {
+    clip_ = coveringPanelRect(platform::DrawRect{0, 0, device_->width(), device_->height()}, scale_);
+    clip_.offset(-offset.x, -offset.y);
+  } else {
+    clip_ = CRect();
+  }
   applyClip();
 }
 
 void CDrawContext::applyClip() {
   clipOffset_ = offset;
-  if (device_) device_->setClip(toDevice(clip_));
+  if (!device_) return;
+  platform::DrawRect clip = toDevice(clip_);
+  if (limited_) {
+    clip = clip.intersect(limit_);
+    // Empty stays empty where it was, not at the origin the intersection gives.
+    if (clip.empty()) clip = platform::DrawRect{limit_.left, limit_.top, limit_.left, limit_.top};
+  }
+  device_->setClip(clip);
 }
 
 void CDrawContext::drawString(const char* string, const CRect& rect, CHoriTxtAlign align) {
@@ -88,7 +129,13 @@ void CDrawContext::drawString(const char* string, const CRect& rect, CHoriTxtAli
   auto a = align == kLeftText    ? platform::TextAlign::Left
            : align == kRightText ? platform::TextAlign::Right
                                  : platform::TextAlign::Center;
-  device_->drawText(string, toDevice(rect), a, font_->request(), font_->deviceFont(), deviceColor(fontColor_));
+  if (scale_ == 100) {
+    device_->drawText(string, toDevice(rect), a, font_->request(), font_->deviceFont(), deviceColor(fontColor_));
+    return;
+  }
+  platform::FontRequest request = font_->request();
+  request.size = std::max(1, lengthToDevice(request.size));
+  device_->drawText(string, toDevice(rect), a, request, font_->deviceFont(request.size), deviceColor(fontColor_));
 }
 
 COffscreenContext::COffscreenContext(void* window, int width, int height, const CColor& background)

@@ -3,6 +3,13 @@
 // fill and font colours, a line width and a font. COffscreenContext is the
 // back buffer: it owns its device and copies parts of itself to another
 // context.
+//
+// Sizes: coordinates, clips, line widths and font sizes are in the panel's
+// pixels. A context at another size than 100 % maps each edge to the device
+// by the rule of scaling.h, draws lines as wide as they are in the panel
+// (rounded the same way), and has the back end draw text in a font of the
+// mapped size, never a stretched picture of it. At 100 % the device sees
+// exactly the coordinates given.
 #pragma once
 
 #include <memory>
@@ -68,15 +75,26 @@ class CDrawContext : public CBaseObject {
   // Added to every coordinate given to this context.
   CPoint offset;
 
+  // The size in percent the context draws at (100 unless set).
+  void setScale(int percent);
+  int getScale() const { return scale_; }
+  // Keeps every clip inside area (device pixels), the part of the window one
+  // paint is for: the panel rectangle that covers it may reach a pixel further.
+  void limitToDevice(const platform::DrawRect& area);
+
   CFrame* getFrame() const { return frame_; }
   // The device this context draws on, its clip brought up to date with the
   // offset (null when the system gave no device).
   platform::DrawDevice* device();
   // A rectangle in this context's coordinates, in device pixels.
   platform::DrawRect toDevice(const CRect& rect) const;
+  // A length (a line width, a font size) in device pixels.
+  int lengthToDevice(int length) const;
 
  private:
   void applyClip();
+  // A point of a line lineWidth wide, in device pixels, for a line of deviceWidth.
+  int lineToDevice(int coordinate, int deviceWidth) const;
 
   CFrame* frame_ = nullptr;
   std::unique_ptr<platform::DrawDevice> ownedDevice_;
@@ -91,6 +109,9 @@ class CDrawContext : public CBaseObject {
   CLineStyle lineStyle_ = kLineSolid;
   CDrawMode drawMode_ = kCopyMode;
   CFontDesc* font_ = nullptr;
+  int scale_ = 100;
+  bool limited_ = false;
+  platform::DrawRect limit_;
 };
 
 class COffscreenContext : public CDrawContext {

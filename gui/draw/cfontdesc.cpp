@@ -2,23 +2,33 @@
 
 namespace sorvane {
 
+std::unique_ptr<platform::DeviceFont>& CFontDesc::deviceFont(int pixelSize) {
+  if (pixelSize == request_.size) return deviceFont_;
+  return sizedFonts_[pixelSize];
+}
+
+void CFontDesc::forgetDeviceFonts() {
+  deviceFont_.reset();
+  sizedFonts_.clear();
+}
+
 void CFontDesc::setName(const char* name) {
   std::string n = name ? name : "";
   if (n == request_.name) return;
   request_.name = std::move(n);
-  deviceFont_.reset();
+  forgetDeviceFonts();
 }
 
 void CFontDesc::setSize(int size) {
   if (size == request_.size) return;
   request_.size = size;
-  deviceFont_.reset();
+  forgetDeviceFonts();
 }
 
 void CFontDesc::setStyle(int style) {
   if (style == request_.style) return;
   request_.style = style;
-  deviceFont_.reset();
+  forgetDeviceFonts();
 }
 
 namespace {

@@ -1,8 +1,11 @@
 // Font descriptions and the toolkit's standard fonts. The device font is
 // made by the back end on first use and kept here until the name or size
-// changes or the descriptor goes.
+// changes or the descriptor goes; an editor at another size draws with a
+// device font of the mapped size, kept beside it (the standard fonts serve
+// editors of every size at once).
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -28,10 +31,15 @@ class CFontDesc : public CBaseObject {
   // The back end's device font for this description (may be empty until a
   // context draws with it).
   std::unique_ptr<platform::DeviceFont>& deviceFont() { return deviceFont_; }
+  // The same for the font drawn pixelSize pixels high (the size's own for getSize()).
+  std::unique_ptr<platform::DeviceFont>& deviceFont(int pixelSize);
 
  private:
+  void forgetDeviceFonts();
+
   platform::FontRequest request_;
   std::unique_ptr<platform::DeviceFont> deviceFont_;
+  std::map<int, std::unique_ptr<platform::DeviceFont>> sizedFonts_;
 };
 
 // Process-wide standard fonts, all plain.

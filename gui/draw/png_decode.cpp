@@ -10,6 +10,9 @@
 namespace sorvane {
 namespace {
 
+// The products' pictures are small; a header claiming more is damage.
+constexpr png_uint_32 kLargestSide = 32768;
+
 struct MemoryReader {
   const std::uint8_t* data;
   std::size_t size;
@@ -66,8 +69,7 @@ struct DecodeState {
 void decodeInto(DecodeState& s) {
   if (setjmp(png_jmpbuf(s.png))) return;
   png_set_read_fn(s.png, &s.reader, readFromMemory);
-  // The products' pictures are small; a header claiming more is damage.
-  png_set_user_limits(s.png, 32768, 32768);
+  png_set_user_limits(s.png, kLargestSide, kLargestSide);
   png_read_info(s.png, s.info);
 
   png_uint_32 width = 0, height = 0;
@@ -102,7 +104,23 @@ void decodeInto(DecodeState& s) {
   s.complete = true;
 }
 
+std::uint32_t bigEndian(const std::uint8_t* p) {
+  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+
 }  // namespace
+
+bool readPngSize(std::span<const std::uint8_t> bytes, int& width, int& height) {
+  width = height = 0;
+  // Signature, then the header chunk: length 13, "IHDR", width, height.
+  if (bytes.size() < 24 || png_sig_cmp(bytes.data(), 0, 8) != 0) return false;
+  if (bigEndian(bytes.data() + 8) != 13 || std::memcmp(bytes.data() + 12, "IHDR", 4) != 0) return false;
+  const std::uint32_t w = bigEndian(bytes.data() + 16), h = bigEndian(bytes.data() + 20);
+  if (w == 0 || h == 0 || w > kLargestSide || h > kLargestSide) return false;
+  width = static_cast<int>(w);
+  height = static_cast<int>(h);
+  return true;
+}
 
 PngDecodeResult decodePng(std::span<const std::uint8_t> bytes) {
   PngDecodeResult result;

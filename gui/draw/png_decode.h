@@ -23,4 +23,8 @@ struct PngDecodeResult {
 // read so far; the rest stays transparent.
 PngDecodeResult decodePng(std::span<const std::uint8_t> bytes);
 
+// The picture's size from its header alone, without decoding it: false when
+// the bytes do not start like a PNG file or the size is none decodePng takes.
+bool readPngSize(std::span<const std::uint8_t> bytes, int& width, int& height);
+
 }  // namespace sorvane

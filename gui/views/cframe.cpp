@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "gui/draw/scaling.h"
+
 namespace sorvane {
 namespace {
 
@@ -13,13 +15,22 @@ int heldButtonCount(CButtonState buttons) {
 
 }  // namespace
 
-CFrame::CFrame(const CRect& size, void* parentWindow, GUIEditorInterface* editor, const platform::UiServices& services)
-    : CViewContainer(size, nullptr), editor_(editor), parentWindow_(parentWindow), services_(services) {
+CFrame::CFrame(const CRect& size, void* parentWindow, GUIEditorInterface* editor, const platform::UiServices& services,
+               int scalePercent)
+    : CViewContainer(size, nullptr),
+      editor_(editor),
+      parentWindow_(parentWindow),
+      services_(services),
+      scale_(isEditorScale(scalePercent) ? scalePercent : 100) {
   parentFrame = this;
   attachedFlag = true;
+  const CPoint windowSize = windowSizeAt(scale_);
   if (services_.windows)
-    window_ = services_.windows->createChildWindow(parentWindow, size.width(), size.height(), *this);
-  if (window_) setDropActive(true);
+    window_ = services_.windows->createChildWindow(parentWindow, windowSize.x, windowSize.y, *this);
+  if (window_) {
+    if (scale_ != 100) window_->setContentScale(scale_);
+    setDropActive(true);
+  }
 }
 
 CFrame::~CFrame() {
@@ -57,6 +68,27 @@ void CFrame::updateWindow() {
   if (isWindowOpen()) window_->update();
 }
 
+CPoint CFrame::windowSizeAt(int percent) const {
+  return CPoint(scaleToWindow(size.width(), percent), scaleToWindow(size.height(), percent));
+}
+
+CPoint CFrame::panelToWindow(const CPoint& point) const { return scaleToWindow(point, scale_); }
+CRect CFrame::panelToWindow(const CRect& rect) const { return scaleToWindow(rect, scale_); }
+CPoint CFrame::windowToPanel(const CPoint& point) const { return scaleToPanel(point, scale_); }
+
+bool CFrame::setScale(int percent) {
+  if (!isEditorScale(percent)) return false;
+  if (percent == scale_) return true;
+  if (isWindowOpen()) {
+    const CPoint windowSize = windowSizeAt(percent);
+    if (!window_->resize(windowSize.x, windowSize.y)) return false;
+    window_->setContentScale(percent);
+  }
+  scale_ = percent;
+  invalidRect(CRect(0, 0, size.width(), size.height()));
+  return true;
+}
+
 void CFrame::doIdleStuff() {
   if (editor_) editor_->doIdleStuff();
 }
@@ -79,7 +111,7 @@ void CFrame::invalidRect(const CRect& rect) {
   if (!isWindowOpen() || !visible) return;
   CRect r = rect;
   r.bound(CRect(0, 0, size.width(), size.height()));
-  if (!r.isEmpty()) window_->invalidate(platform::DrawRect{r.left, r.top, r.right, r.bottom});
+  if (!r.isEmpty()) window_->invalidate(scaleToWindowArea(r, scale_));
 }
 
 bool CFrame::setModalView(CView* view) {

@@ -14,6 +14,14 @@
 // Construction: the container with the size; a child window of the parent
 // through the window service; drag and drop registered. A frame whose window
 // could not be made reports isWindowOpen() false.
+//
+// Sizes: the view tree lives in the panel's pixels (the frame's size is the
+// panel's) at every size of the editor. The frame maps them to the window's
+// pixels by its scale (scaling.h): the window is made at the mapped size,
+// invalid rectangles are mapped to window areas, a paint area back to the
+// panel rectangle that covers it, and every pointer position to the panel
+// pixel under it. So a knob drag is the same distance in the panel at every
+// size, and each zone table holds as written.
 // Destruction: a gesture in progress is ended (its view gets the mouse-up, so
 // the host gets its end of edit), the modal view is taken out without being
 // released (its owner releases it), the children are released, then the
@@ -33,8 +41,9 @@ namespace sorvane {
 
 class CFrame : public CViewContainer, public platform::WindowClient {
  public:
+  // scalePercent: one of kEditorScales, else 100.
   CFrame(const CRect& size, void* parentWindow, GUIEditorInterface* editor,
-         const platform::UiServices& services = platform::nativeUiServices());
+         const platform::UiServices& services = platform::nativeUiServices(), int scalePercent = 100);
   ~CFrame() override;
 
   bool isWindowOpen() const { return window_ != nullptr && !windowGone_; }
@@ -68,6 +77,21 @@ class CFrame : public CViewContainer, public platform::WindowClient {
   bool isDropActive() const { return dropActive_; }
   // Paints the invalid parts of the window now.
   void updateWindow();
+
+  // The editor's size in percent.
+  int getScale() const { return scale_; }
+  // Resizes the window to the panel at percent and redraws it all. Call it
+  // outside the window's own events. False, and nothing changed, for a size
+  // that is not supported or a window that could not be resized.
+  bool setScale(int percent);
+  // The window's size for the panel at percent.
+  CPoint windowSizeAt(int percent) const;
+  // Panel coordinates to the window's and back.
+  CPoint panelToWindow(const CPoint& point) const;
+  CRect panelToWindow(const CRect& rect) const;
+  CPoint windowToPanel(const CPoint& point) const;
+  // True while the window hands the frame one of its events.
+  bool isHandlingEvent() const { return eventDepth_ > 0; }
 
   // A view leaves the tree: it stops being the modal, focus, mouse-over or
   // wheel view, and a gesture it is in is ended first.
@@ -116,6 +140,8 @@ class CFrame : public CViewContainer, public platform::WindowClient {
   CView* dragView_ = nullptr;
   bool mouseLeaveArmed_ = false;
   bool dropActive_ = false;
+  int scale_ = 100;
+  int eventDepth_ = 0;
   // Event state kept between native events.
   CPoint lastPoint_;
   CButtonState lastButtons_ = 0;

@@ -116,13 +116,13 @@ void CViewContainer::invalidRect(const CRect& rect) {
 
 void CViewContainer::drawBackgroundRect(CDrawContext* context, const CRect& updateRect) {
   if (background) {
-    CRect part = updateRect;
-    part.bound(size);
-    const CPoint source(part.left - size.left, part.top - size.top);
+    // The whole picture under the clip (drawRect set it to the part):
+    // drawn from its own origin, every part lands on the same pixels at
+    // every size, where parts mapped one by one could be a pixel apart.
     if (transparencyEnabled)
-      background->drawTransparent(context, part, source);
+      background->drawTransparent(context, size);
     else
-      background->draw(context, part, source);
+      background->draw(context, size);
   } else if (!transparencyEnabled) {
     context->setFillColor(backgroundColor_);
     CRect part = updateRect;

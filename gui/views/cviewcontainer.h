@@ -64,7 +64,8 @@ class CViewContainer : public CView {
   bool removed(CView* parent) override;
 
  protected:
-  // Draws the background (bitmap, else the colour unless transparent) into size.
+  // Draws the background (bitmap, else the colour unless transparent) into
+  // size, as far as updateRect and the context's clip (held to it) reach.
   void drawBackgroundRect(CDrawContext* context, const CRect& updateRect);
   // Attaches view as this container's child (frame and parent set).
   void attachChild(CView* view);

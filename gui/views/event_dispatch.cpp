@@ -1,8 +1,10 @@
 // The one translation from native window events to frame calls. Every back
 // end (Win32, X11, headless) converts its system's messages into
 // WindowEvents and hands them here, so what a click, a wheel turn or a lost
-// capture does is decided once, for all of them.
+// capture does is decided once, for all of them. Positions and paint areas
+// come in the window's pixels and go on in the panel's.
 #include "gui/draw/cdrawcontext.h"
+#include "gui/draw/scaling.h"
 #include "gui/views/cdragcontainer.h"
 #include "gui/views/cframe.h"
 
@@ -14,7 +16,8 @@ platform::WindowEventResult CFrame::handleWindowEvent(const platform::WindowEven
   // A handler may close the editor, which releases the frame: it stays whole
   // until this event is done.
   remember();
-  CPoint where(event.x, event.y);
+  ++eventDepth_;
+  CPoint where = windowToPanel(CPoint(event.x, event.y));
   switch (event.type) {
     case Type::MouseDown:
       lastPoint_ = where;
@@ -77,7 +80,9 @@ platform::WindowEventResult CFrame::handleWindowEvent(const platform::WindowEven
     case Type::Paint:
       if (event.device) {
         CDrawContext context(*event.device, this);
-        const CRect area(event.area.left, event.area.top, event.area.right, event.area.bottom);
+        context.setScale(scale_);
+        context.limitToDevice(event.area);
+        const CRect area = coveringPanelRect(event.area, scale_);
         context.setClipRect(area);
         drawRect(&context, area);
       }
@@ -98,6 +103,7 @@ platform::WindowEventResult CFrame::handleWindowEvent(const platform::WindowEven
       windowDestroyed();
       break;
   }
+  --eventDepth_;
   forget();
   return answer;
 }

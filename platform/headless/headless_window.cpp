@@ -33,6 +33,20 @@ void HeadlessWindow::invalidate(const DrawRect& area) {
   pending_.push_back(part);
 }
 
+bool HeadlessWindow::resize(int width, int height) {
+  if (failNextResize) {
+    failNextResize = false;
+    return false;
+  }
+  auto pixels = createMemoryPixelBuffer(std::max(width, 1), std::max(height, 1));
+  if (!pixels) return false;
+  pixels_ = std::move(pixels);
+  ++resizes_;
+  pending_.clear();
+  pending_.push_back(DrawRect{0, 0, pixels_->width(), pixels_->height()});
+  return true;
+}
+
 void HeadlessWindow::update() {
   // Taken first: a paint may mark more, which waits for the next update.
   const std::vector<DrawRect> areas = std::move(pending_);

@@ -35,6 +35,9 @@ class HeadlessWindow final : public NativeWindow {
   int doubleClickTime() override { return doubleClickTime_; }
   void* systemHandle() override { return this; }
   void detachClient() override { client_ = nullptr; }
+  // A new picture of the size, all of it to be painted; refused for sizes
+  // no picture can have, or where failNextResize is set.
+  bool resize(int width, int height) override;
 
   // Delivers an event as a system would: leave tracking is used up by a
   // MouseLeave, capture ends with the button-up, the capture-lost message
@@ -56,6 +59,9 @@ class HeadlessWindow final : public NativeWindow {
   bool isDropTarget() const { return dropTarget_; }
   bool hasClient() const { return client_ != nullptr; }
   int paintCount() const { return paints_; }
+  int resizeCount() const { return resizes_; }
+  // The next resize fails as a refusing system would.
+  bool failNextResize = false;
   void setScreenOrigin(int x, int y) { originX_ = x, originY_ = y; }
   void setDoubleClickTime(int milliseconds) { doubleClickTime_ = milliseconds; }
 
@@ -73,6 +79,7 @@ class HeadlessWindow final : public NativeWindow {
   bool leaveArmed_ = false;
   bool dropTarget_ = false;
   int paints_ = 0;
+  int resizes_ = 0;
   int originX_ = 100, originY_ = 100;
   int doubleClickTime_ = 400;
 };

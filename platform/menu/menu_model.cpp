@@ -17,7 +17,20 @@ DrawRect offset(const DrawRect& r, int dx, int dy) {
 
 bool contains(const DrawRect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
+// A length at percent, by the editor's edge rule (lengths are never negative here).
+int scaled(int length, int percent) { return static_cast<int>((2LL * length * percent + 100) / 200); }
+
 }  // namespace
+
+MenuStyle scaledMenuStyle(int percent, const MenuStyle& style) {
+  if (percent <= 0) percent = 100;
+  MenuStyle out = style;
+  for (int* length : {&out.font.size, &out.itemHeight, &out.separatorHeight, &out.border, &out.paddingY,
+                      &out.checkWidth, &out.textRight, &out.arrowWidth, &out.minimumWidth})
+    *length = scaled(*length, percent);
+  out.percent = percent;
+  return out;
+}
 
 bool isActive(const PopupMenuEntry& entry) { return entry.kind != PopupMenuEntry::Separator && !entry.disabled; }
 
@@ -69,12 +82,11 @@ DrawRect placeTopPanel(int x, int y, int aboveY, int width, int height, const Dr
   return DrawRect{x, y, x + width, y + height};
 }
 
-DrawRect placeSubPanel(const DrawRect& row, const DrawRect& parentPanel, int width, int height,
-                       const DrawRect& screen) {
+DrawRect placeSubPanel(const DrawRect& row, const DrawRect& parentPanel, int width, int height, const DrawRect& screen,
+                       const MenuStyle& style) {
   int x = parentPanel.right - 1;
   if (x + width > screen.right) x = parentPanel.left - width + 1;
   x = std::max(x, screen.left);
-  const MenuStyle style;
   int y = row.top - style.border - style.paddingY;
   y = std::max(std::min(y, screen.bottom - height), screen.top);
   return DrawRect{x, y, x + width, y + height};
@@ -121,7 +133,7 @@ void MenuTracker::openSubmenu(size_t panel, int entry, bool highlightFirst) {
     sub.layout = layoutPanel(item.submenu, measure_, style_);
     const Panel& parent = panels_[panel];
     const DrawRect row = offset(parent.layout.rows[static_cast<size_t>(entry)], parent.place.left, parent.place.top);
-    sub.place = placeSubPanel(row, parent.place, sub.layout.width, sub.layout.height, screen_);
+    sub.place = placeSubPanel(row, parent.place, sub.layout.width, sub.layout.height, screen_, style_);
     panels_.push_back(std::move(sub));
     if (versions_.size() < panels_.size()) versions_.push_back(0);
     versions_[panel + 1] = ++changes_;
@@ -227,18 +239,21 @@ void MenuTracker::cancel() {
 void paintMenuPanel(DrawDevice& device, const MenuTracker::Panel& panel, const MenuStyle& style,
                     std::unique_ptr<DeviceFont>& fontCache) {
   const int width = panel.layout.width, height = panel.layout.height;
+  // The marks inside a row, drawn for the panel's pixels at 100 %.
+  auto px = [&style](int length) { return scaled(length, style.percent); };
+  const int line = std::max(1, px(1));
   device.setClip(DrawRect{0, 0, width, height});
   device.fillRect(DrawRect{0, 0, width, height}, style.edge);
   device.fillRect(DrawRect{style.border, style.border, width - style.border, height - style.border}, style.panel);
   for (int x : panel.layout.columnStarts)
-    device.drawLine(x, style.border + style.paddingY, x, height - style.border - style.paddingY, style.separator, 1);
+    device.drawLine(x, style.border + style.paddingY, x, height - style.border - style.paddingY, style.separator, line);
 
   for (size_t i = 0; i < panel.entries->size(); ++i) {
     const PopupMenuEntry& entry = (*panel.entries)[i];
     const DrawRect& row = panel.layout.rows[i];
     if (entry.kind == PopupMenuEntry::Separator) {
       const int y = (row.top + row.bottom) / 2;
-      device.drawLine(row.left + 4, y, row.right - 4, y, style.separator, 1);
+      device.drawLine(row.left + px(4), y, row.right - px(4), y, style.separator, line);
       continue;
     }
     const bool lit = static_cast<int>(i) == panel.highlighted;
@@ -246,16 +261,16 @@ void paintMenuPanel(DrawDevice& device, const MenuTracker::Panel& panel, const M
     const DrawColor ink = entry.disabled ? style.disabledText : lit ? style.highlightText : style.text;
     if (entry.checked) {
       // A tick: a short stroke down to the right, a long one up.
-      const int x = row.left + 6, y = (row.top + row.bottom) / 2;
-      device.drawLine(x, y, x + 3, y + 3, ink, 2);
-      device.drawLine(x + 3, y + 3, x + 10, y - 4, ink, 2);
+      const int x = row.left + px(6), y = (row.top + row.bottom) / 2;
+      device.drawLine(x, y, x + px(3), y + px(3), ink, px(2));
+      device.drawLine(x + px(3), y + px(3), x + px(10), y - px(4), ink, px(2));
     }
     const DrawRect text{row.left + style.checkWidth, row.top, row.right - style.arrowWidth, row.bottom};
     device.drawText(entry.title.c_str(), text, TextAlign::Left, style.font, fontCache, ink);
     if (entry.kind == PopupMenuEntry::Submenu) {
       // A small triangle pointing right, one vertical line per column.
-      const int tip = row.right - 6, middle = (row.top + row.bottom) / 2;
-      for (int d = 0; d < 4; ++d) device.drawLine(tip - d, middle - d, tip - d, middle + d + 1, ink, 1);
+      const int tip = row.right - px(6), middle = (row.top + row.bottom) / 2;
+      for (int d = 0; d < px(4); ++d) device.drawLine(tip - d, middle - d, tip - d, middle + d + 1, ink, 1);
     }
   }
 }

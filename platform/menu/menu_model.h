@@ -42,7 +42,15 @@ struct MenuStyle {
   DrawColor highlight{232, 163, 61, 255};
   DrawColor highlightText{29, 30, 33, 255};
   DrawColor separator{72, 74, 79, 255};
+  // The size the metrics above are for, in percent of the panel's pixels
+  // (the marks drawn inside a row grow with it too).
+  int percent = 100;
 };
+
+// A style made for 100 % at percent of the panel's pixels: every length
+// mapped by the editor's edge rule (floor(length × percent / 100 + 1/2)),
+// the font's too.
+MenuStyle scaledMenuStyle(int percent, const MenuStyle& style = MenuStyle());
 
 // Width of one line of text in the style's font, in pixels.
 using TextMeasure = std::function<int(const std::string&)>;
@@ -67,8 +75,10 @@ bool isActive(const PopupMenuEntry& entry);
 // that does not fit below its anchor opens above it, aboveY).
 DrawRect placeTopPanel(int x, int y, int aboveY, int width, int height, const DrawRect& screen);
 // A sub-menu beside its entry (screen rectangle of the entry row and of its
-// panel): to the right when it fits, otherwise to the left.
-DrawRect placeSubPanel(const DrawRect& row, const DrawRect& parentPanel, int width, int height, const DrawRect& screen);
+// panel): to the right when it fits, otherwise to the left; its first row
+// level with the entry (the style's border and padding above it).
+DrawRect placeSubPanel(const DrawRect& row, const DrawRect& parentPanel, int width, int height, const DrawRect& screen,
+                       const MenuStyle& style = MenuStyle());
 
 class MenuTracker {
  public:

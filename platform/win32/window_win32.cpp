@@ -177,6 +177,16 @@ class Win32Window final : public NativeWindow {
     client_ = nullptr;
     if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
   }
+  bool resize(int width, int height) override {
+    if (!hwnd_) return false;
+    if (!SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)) return false;
+    width_ = width;
+    height_ = height;
+    // The back buffer is the window's size: the next paint makes a new one.
+    backBuffer_.reset();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    return true;
+  }
 
  private:
   // Hands an event to the client. alive tells afterwards whether this

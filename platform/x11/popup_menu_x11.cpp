@@ -215,9 +215,12 @@ class X11PopupMenus final : public PopupMenuService {
   int track(void* ownerWindow, const PopupMenu& menu, int screenX, int screenY, bool acceptRightButton) override {
     std::shared_ptr<Connection> connection;
     Window owner = 0;
+    // The menu is drawn at the size of the panel that opened it.
+    int percent = 100;
     if (X11Window* window = X11Window::fromHandle(ownerWindow)) {
       connection = window->connection();
       owner = static_cast<Window>(reinterpret_cast<std::uintptr_t>(ownerWindow));
+      percent = window->contentScale();
     } else if (Display* display = XOpenDisplay(nullptr)) {
       connection = std::make_shared<Connection>(display);
     } else {
@@ -225,7 +228,7 @@ class X11PopupMenus final : public PopupMenuService {
     }
     Session session(connection);
     Display* display = connection->display();
-    const menu::MenuStyle style;
+    const menu::MenuStyle style = menu::scaledMenuStyle(percent);
     std::vector<XEvent> kept;
     int command = 0;
     {

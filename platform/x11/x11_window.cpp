@@ -95,7 +95,9 @@ bool X11Window::build(int width, int height) {
                           CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
   gc_ = XCreateGC(display_, window_, 0, nullptr);
   if (!session.sync()) return false;
-  surface_ = Surface::create(display_, parentAttributes.visual, parentAttributes.depth, width, height);
+  visual_ = parentAttributes.visual;
+  depth_ = parentAttributes.depth;
+  surface_ = Surface::create(display_, visual_, depth_, width, height);
   if (!surface_) return false;
   XMapWindow(display_, window_);
   if (!session.sync()) return false;
@@ -127,6 +129,22 @@ void* X11Window::systemHandle() { return reinterpret_cast<void*>(static_cast<std
 void X11Window::invalidate(const DrawRect& area) {
   const DrawRect bounds{0, 0, surface_->pixels().width(), surface_->pixels().height()};
   pending_ = unite(pending_, area.intersect(bounds));
+}
+
+bool X11Window::resize(int width, int height) {
+  if (destroyed_) return false;
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  Session session(connection_);
+  auto surface = Surface::create(display_, visual_, depth_, width, height);
+  if (!surface) return false;
+  // The server may still read the old picture: done with it before it goes.
+  session.sync();
+  surface_ = std::move(surface);
+  XResizeWindow(display_, window_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  pending_ = DrawRect{0, 0, width, height};
+  session.sync();
+  return true;
 }
 
 void X11Window::update() {

@@ -40,6 +40,8 @@ class X11Window final : public NativeWindow {
   int doubleClickTime() override { return kDoubleClickMilliseconds; }
   void* systemHandle() override;
   void detachClient() override { client_ = nullptr; }
+  // A new picture first (the old one stays when none can be made), then the window.
+  bool resize(int width, int height) override;
 
   // The live window whose systemHandle is handle, or null (pop-up menus
   // use its connection: only the client holding the pointer may grab it).
@@ -71,7 +73,9 @@ class X11Window final : public NativeWindow {
   Window parent_;
   Window root_ = 0;
   Window window_ = 0;
-  Colormap colormap_ = 0;  // ours only where the parent has none to share
+  Colormap colormap_ = 0;     // ours only where the parent has none to share
+  Visual* visual_ = nullptr;  // the parent's, which the window and its picture share
+  int depth_ = 0;
   GC gc_ = nullptr;
   std::unique_ptr<Surface> surface_;
   WindowClient* client_;

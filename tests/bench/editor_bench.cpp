@@ -1,8 +1,8 @@
 // Cost of the editor on a headless window through the software back end,
-// for both products: opening to the first complete paint, a full redraw, one
-// knob's redraw, an idle with nothing to do, a mouse move during a knob drag.
-// Memory per open editor (decoded pictures plus the window's picture) is
-// printed as a counter of the open benchmark.
+// for both products at 100 % and 200 %: opening to the first complete paint,
+// a full redraw, one knob's redraw, an idle with nothing to do, a mouse move
+// during a knob drag. Memory per open editor (the pictures of that size plus
+// the window's picture) is printed as a counter of the open benchmark.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -15,6 +15,7 @@
 #include "editor/layout.h"
 #include "editor/sorvane_gui.h"
 #include "gui/draw/cbitmap.h"
+#include "gui/draw/scaling.h"
 #include "platform/headless/headless_window.h"
 #include "platform/scripted/clock.h"
 #include "platform/scripted/message_box.h"
@@ -59,13 +60,14 @@ AEffEditor* makeEditor(AudioEffect* effect) {
   return editor::makeProductEditor<Product>(effect, Traits<Product>::layout(), services().bundle);
 }
 
-// An effect with its editor, closed; open() opens it and paints it whole.
+// An effect with its editor at percent, closed; open() opens it and paints it whole.
 template <class Product>
 struct EditorOf {
-  EditorOf() {
+  explicit EditorOf(int percent) {
     platform::useEmbeddedResources(&Traits<Product>::pictures());
     effect = std::make_unique<Sorvane<Product>>(&host, &makeEditor<Product>);
     gui = static_cast<editor::sorvaneGUI*>(effect->getEditor());
+    gui->setScale(editor::AEffGUIEditor::ScaleSource::User, percent);
   }
   ~EditorOf() { gui->close(); }
   void open() {
@@ -79,51 +81,54 @@ struct EditorOf {
   platform::HeadlessWindow* window = nullptr;
 };
 
-// An effect whose editor is open and painted once.
+// An effect whose editor is open at percent and painted once.
 template <class Product>
 struct OpenEditor : EditorOf<Product> {
-  OpenEditor() { this->open(); }
+  explicit OpenEditor(int percent) : EditorOf<Product>(percent) { this->open(); }
 };
 
 template <class Product>
 void openToFirstPaint(benchmark::State& state) {
-  EditorOf<Product> editor;
+  const int percent = static_cast<int>(state.range(0));
+  EditorOf<Product> editor(percent);
   for (auto _ : state) {
     editor.open();
     state.PauseTiming();
     editor.gui->close();
     state.ResumeTiming();
   }
-  // What one open editor holds: each picture decoded once, and the window.
+  // What one open editor holds: each picture of the size once, and the window.
   const editor::EditorLayout& layout = Traits<Product>::layout();
   std::set<std::string> names(layout.bitmaps.begin(), layout.bitmaps.end());
   names.insert(editor::kBackgroundBitmap);
   names.insert(editor::kAboutBitmap);
-  double bytes = 4.0 * layout.width * layout.height;
+  double bytes = 4.0 * scaleToWindow(layout.width, percent) * scaleToWindow(layout.height, percent);
   for (const std::string& name : names) {
     CBitmap bitmap(name.c_str());
-    bytes += 4.0 * bitmap.getWidth() * bitmap.getHeight();
+    if (const platform::PixelBuffer* picture = bitmap.picture(percent))
+      bytes += 4.0 * picture->width() * picture->height();
   }
   state.counters["MB_per_open_editor"] = bytes / (1024.0 * 1024.0);
 }
 
-// The first opening in the process, which decodes the pictures (run once,
-// before anything else has opened this product's editor).
+// The first opening in the process at a size, which decodes the pictures of
+// that size (run once, before anything else has opened this product's
+// editor at it; 100 % before 200 %).
 template <class Product>
 void firstOpenToFirstPaint(benchmark::State& state) {
-  EditorOf<Product> editor;
+  EditorOf<Product> editor(static_cast<int>(state.range(0)));
   for (auto _ : state) editor.open();
 }
 
 template <class Product>
 void fullRedraw(benchmark::State& state) {
-  OpenEditor<Product> open;
+  OpenEditor<Product> open(static_cast<int>(state.range(0)));
   for (auto _ : state) open.window->paintAll();
 }
 
 template <class Product>
 void oneKnobRedraw(benchmark::State& state) {
-  OpenEditor<Product> open;
+  OpenEditor<Product> open(static_cast<int>(state.range(0)));
   CControl* knob = open.gui->parameterControl(Product::kOutputIndex);
   float value = 0.0f;
   for (auto _ : state) {
@@ -135,23 +140,26 @@ void oneKnobRedraw(benchmark::State& state) {
 
 template <class Product>
 void idleWithNothingDirty(benchmark::State& state) {
-  OpenEditor<Product> open;
+  OpenEditor<Product> open(static_cast<int>(state.range(0)));
   open.gui->idle();
   for (auto _ : state) open.gui->idle();
 }
 
 template <class Product>
 void mouseMoveDuringDrag(benchmark::State& state) {
-  OpenEditor<Product> open;
+  const int percent = static_cast<int>(state.range(0));
+  OpenEditor<Product> open(percent);
   const CRect r = open.gui->parameterControl(Product::kOutputIndex)->getViewSize();
-  const int x = r.left + 26, y = r.top + 26;
-  open.window->mouseDown(x, y, kLButton);
+  const CPoint at = scaleToWindow(CPoint(r.left + 26, r.top + 26), percent);
+  open.window->mouseDown(at.x, at.y, kLButton);
+  // The same panel pixels at every size: a step of the knob with each move.
+  const int pixel = scaleToWindow(1, percent);
   int step = 0;
   for (auto _ : state) {
     step = (step + 1) % 200;
-    open.window->mouseMove(x, y - 100 + step, kLButton);
+    open.window->mouseMove(at.x, at.y + (step - 100) * pixel, kLButton);
   }
-  open.window->mouseUp(x, y, 0);
+  open.window->mouseUp(at.x, at.y, 0);
 }
 
 // The folder scan that runs at every program change and side switch in
@@ -201,18 +209,21 @@ void folderScanOf1000Presets(benchmark::State& state) {
   services().bundle.files = nullptr;
   fs::remove_all(root);
 }
-BENCHMARK_TEMPLATE(firstOpenToFirstPaint, tessaro::Product)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_TEMPLATE(firstOpenToFirstPaint, pallido::Product)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_TEMPLATE(openToFirstPaint, tessaro::Product)->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(openToFirstPaint, pallido::Product)->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(fullRedraw, tessaro::Product)->Unit(benchmark::kMicrosecond);
-BENCHMARK_TEMPLATE(fullRedraw, pallido::Product)->Unit(benchmark::kMicrosecond);
-BENCHMARK_TEMPLATE(oneKnobRedraw, tessaro::Product)->Unit(benchmark::kMicrosecond);
-BENCHMARK_TEMPLATE(oneKnobRedraw, pallido::Product)->Unit(benchmark::kMicrosecond);
-BENCHMARK_TEMPLATE(idleWithNothingDirty, tessaro::Product)->Unit(benchmark::kMicrosecond);
-BENCHMARK_TEMPLATE(idleWithNothingDirty, pallido::Product)->Unit(benchmark::kMicrosecond);
-BENCHMARK_TEMPLATE(mouseMoveDuringDrag, tessaro::Product)->Unit(benchmark::kMicrosecond);
-BENCHMARK_TEMPLATE(mouseMoveDuringDrag, pallido::Product)->Unit(benchmark::kMicrosecond);
+// 100 % and 200 % of each side by side, so their ratios come from one run.
+BENCHMARK_TEMPLATE(firstOpenToFirstPaint, tessaro::Product)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_TEMPLATE(firstOpenToFirstPaint, pallido::Product)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_TEMPLATE(firstOpenToFirstPaint, tessaro::Product)->Arg(200)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_TEMPLATE(firstOpenToFirstPaint, pallido::Product)->Arg(200)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_TEMPLATE(openToFirstPaint, tessaro::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(openToFirstPaint, pallido::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(fullRedraw, tessaro::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(fullRedraw, pallido::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(oneKnobRedraw, tessaro::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(oneKnobRedraw, pallido::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(idleWithNothingDirty, tessaro::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(idleWithNothingDirty, pallido::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(mouseMoveDuringDrag, tessaro::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(mouseMoveDuringDrag, pallido::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
 BENCHMARK(folderScanOf1000Presets)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,14 +25,23 @@ struct HostCall {
   VstInt32 opcode;
   VstInt32 index;
   float opt;
+  VstIntPtr value = 0;
 };
 
 // The host: records the calls an editor causes (automation, gestures, idle,
-// display updates).
+// display updates, window sizes).
 struct EditorHost {
   static inline std::vector<HostCall> calls;
-  static VstIntPtr VSTCALLBACK callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
-    if (opcode != audioMasterVersion) calls.push_back({opcode, index, opt});
+  // What the host answers when the editor asks for a window size, and what
+  // it does meanwhile.
+  static inline VstIntPtr sizeWindowAnswer = 1;
+  static inline std::function<void()> whileSizing;
+  static VstIntPtr VSTCALLBACK callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt) {
+    if (opcode != audioMasterVersion) calls.push_back({opcode, index, opt, value});
+    if (opcode == audioMasterSizeWindow) {
+      if (const std::function<void()> action = whileSizing) action();
+      return sizeWindowAnswer;
+    }
     return opcode == audioMasterVersion ? 2400 : 1;
   }
   // The calls as text: "automate 11 0.505", "begin 11", "end 11", "idle", "display".
@@ -79,6 +89,8 @@ class EditorTest : public ::testing::Test {
   void SetUp() override {
     useProductPictures(layoutOf<Product>().product);
     EditorHost::calls.clear();
+    EditorHost::sizeWindowAnswer = 1;
+    EditorHost::whileSizing = nullptr;
     liveAtStart = liveToolkitObjects();
     makeEffect();
   }

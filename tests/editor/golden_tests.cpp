@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 
+#include "gui/draw/scaling.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/editor/golden.h"
 
@@ -60,6 +61,20 @@ class Golden : public EditorTest<Product> {
     const std::string problem = compareWithGolden(name, this->window->pixels(), textAreas(aboutShown));
     EXPECT_EQ(problem, "");
   }
+  // The same at another size: the picture named "<product>-<percent>-<state>",
+  // the text areas where the window shows them.
+  void expectScaledPicture(int percent, const std::string& state, bool aboutShown = false) {
+    ASSERT_NE(this->window, nullptr);
+    this->idle();
+    const std::string name = std::string(this->layout().product) + "-" + std::to_string(percent) + "-" + state;
+    std::vector<CRect> areas;
+    for (const CRect& area : textAreas(aboutShown)) areas.push_back(scaleToWindow(area, percent));
+    EXPECT_EQ(compareWithGolden(name, this->window->pixels(), areas), "");
+  }
+  CPoint windowCentre(const CRect& panel, int percent) const {
+    const CRect w = scaleToWindow(panel, percent);
+    return CPoint((w.left + w.right) / 2, (w.top + w.bottom) / 2);
+  }
   void setAll(float value) {
     for (int i = 0; i < this->kParameters; ++i) this->effect->setParameter(i, value);
   }
@@ -109,6 +124,54 @@ TYPED_TEST(Golden, TheMainStatesOfThePanel) {
   this->expectPicture("all-0");
   this->setAll(1.0f);
   this->expectPicture("all-1");
+}
+
+// The panel at twice and at one and a half times its size: the main side,
+// the about screen, and a knob in the middle of a drag (the button still down).
+TYPED_TEST(Golden, ThePanelAtTwoHundredAndAtOneHundredAndFiftyPercent) {
+  for (int percent : {200, 150}) {
+    this->editor->setScale(editor::AEffGUIEditor::ScaleSource::User, percent);
+    this->effect->setParameter(TypeParam::kOutputIndex, 0.5f);
+    ASSERT_TRUE(this->open());
+    ASSERT_EQ(this->window->pixels().width(), scaleToWindow(this->layout().width, percent));
+    this->expectScaledPicture(percent, "side-a");
+    const CPoint about = this->windowCentre(this->layout().aboutClick, percent);
+    this->click(about);
+    ASSERT_TRUE(this->aboutShown());
+    this->expectScaledPicture(percent, "about", true);
+    this->click(this->windowCentre(this->layout().aboutScreen, percent));
+    ASSERT_FALSE(this->aboutShown());
+
+    const CPoint knob = this->windowCentre(this->controlOf(TypeParam::kOutputIndex).rect, percent);
+    const int travel = scaleToWindow(30, percent);
+    this->window->mouseDown(knob.x, knob.y, kLButton);
+    for (int y = knob.y - 1; y >= knob.y - travel; --y) this->window->mouseMove(knob.x, y, kLButton);
+    EXPECT_FLOAT_EQ(this->effect->getParameter(TypeParam::kOutputIndex), 0.65f);
+    this->expectScaledPicture(percent, "drag");
+    this->window->mouseUp(knob.x, knob.y - travel, 0);
+    this->close();
+  }
+}
+
+// At sizes that are no whole multiple the parts the idle redraws land on
+// exactly the pixels a whole paint gives: nothing stale, no seams.
+TYPED_TEST(Golden, RedrawsAtEverySizeLeaveThePixelsAWholePaintGives) {
+  for (int percent : {125, 150, 175, 250}) {
+    this->editor->setScale(editor::AEffGUIEditor::ScaleSource::User, percent);
+    ASSERT_TRUE(this->open());
+    for (float value : {1.0f, 0.0f, 0.37f}) {
+      this->setAll(value);
+      EXPECT_EQ(this->staleAfterIdle(), "") << "host changes to " << value << " at " << percent << " %";
+    }
+    this->click(this->windowCentre(this->layout().aboutClick, percent));
+    ASSERT_TRUE(this->aboutShown());
+    EXPECT_EQ(this->staleAfterIdle(), "") << "about screen opened at " << percent << " %";
+    this->setAll(0.5f);
+    EXPECT_EQ(this->staleAfterIdle(), "") << "host changes under the about screen at " << percent << " %";
+    this->click(this->windowCentre(this->layout().aboutScreen, percent));
+    EXPECT_EQ(this->staleAfterIdle(), "") << "about screen closed at " << percent << " %";
+    this->close();
+  }
 }
 
 // The pictures of the closed panel would not pass with the about screen

@@ -70,8 +70,8 @@ class ToolkitTest : public ::testing::Test {
     EXPECT_EQ(liveToolkitObjects(), liveAtStart) << "toolkit objects leaked";
   }
 
-  CFrame* openFrame(int width = 200, int height = 100) {
-    frame = new CFrame(CRect(0, 0, width, height), &parent, &editor, services);
+  CFrame* openFrame(int width = 200, int height = 100, int scalePercent = 100) {
+    frame = new CFrame(CRect(0, 0, width, height), &parent, &editor, services, scalePercent);
     window = windows.window();
     return frame;
   }

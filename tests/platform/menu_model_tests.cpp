@@ -103,6 +103,34 @@ TEST(MenuLayout, PanelsStayOnTheScreenAndSubmenusOpenToTheLeftAtTheRightEdge) {
   EXPECT_EQ(placeSubPanel(DrawRect{701, 780, 849, 800}, parent, 100, 60, kScreen).bottom, 800);
 }
 
+TEST(MenuLayout, AMenuAtTwiceTheSizeIsTheSameMenuWithEveryLengthDoubled) {
+  const MenuStyle normal;
+  const MenuStyle twice = scaledMenuStyle(200);
+  EXPECT_EQ(twice.font.size, 2 * normal.font.size);
+  EXPECT_EQ(twice.itemHeight, 2 * normal.itemHeight);
+  EXPECT_EQ(twice.border, 2 * normal.border);
+  EXPECT_EQ(twice.percent, 200);
+  EXPECT_EQ(scaledMenuStyle(150).itemHeight, 30);
+  EXPECT_EQ(scaledMenuStyle(150).separatorHeight, 11) << "7 × 1.5 rounds up";
+  const PopupMenu menu = presetMenu();
+  auto measureTwice = [](const std::string& text) { return 2 * measure(text); };
+  const PanelLayout one = layoutPanel(menu.entries, measure, normal);
+  const PanelLayout two = layoutPanel(menu.entries, measureTwice, twice);
+  EXPECT_EQ(two.width, 2 * one.width);
+  EXPECT_EQ(two.height, 2 * one.height);
+  for (size_t i = 0; i < one.rows.size(); ++i) EXPECT_EQ(two.rows[i].top, 2 * one.rows[i].top);
+
+  // A sub-menu's first row is level with the row that opened it, at this size too.
+  MenuTracker tracker(menu, 100, 100, 80, kScreen, measureTwice, twice, false);
+  int x = 0, y = 0;
+  centreOf(tracker, 0, 0, x, y);
+  tracker.pointerMoved(x, y);
+  ASSERT_EQ(tracker.panels().size(), 2u);
+  const MenuTracker::Panel& sub = tracker.panels()[1];
+  const MenuTracker::Panel& top = tracker.panels()[0];
+  EXPECT_EQ(sub.place.top + sub.layout.rows[0].top, top.place.top + top.layout.rows[0].top);
+}
+
 TEST(MenuTracker, TheOpeningClicksReleaseIsNoChoiceButAReleaseAfterMovingIs) {
   const PopupMenu menu = presetMenu();
   MenuTracker tracker(menu, 100, 100, 80, kScreen, measure, MenuStyle{}, false);

@@ -102,10 +102,11 @@ TEST(BenchAndValidateArguments, TakeTheirCountsWithinRange) {
 
 TEST(EditorArguments, KeepTheGesturesInTheOrderGivenBesideTheState) {
   EditorArgs args;
-  ASSERT_TRUE(parseEditorArgs({"lib.dll", "--click", "10,20", "--png=shot.png", "--drag", "514,84,0,-100", "--program",
-                               "3", "--wheel", "400,200,-2", "--param", "Output=0.25", "--click=-1,32767"},
-                              args)
-                  .ok());
+  ASSERT_TRUE(
+      parseEditorArgs({"lib.dll", "--click", "10,20", "--png=shot.png", "--drag", "514,84,0,-100", "--program", "3",
+                       "--wheel", "400,200,-2", "--param", "Output=0.25", "--click=-1,32767", "--scale", "1.5"},
+                      args)
+          .ok());
   EXPECT_EQ(args.library, "lib.dll");
   EXPECT_EQ(args.png, "shot.png");
   EXPECT_EQ(args.state.program, "3");
@@ -123,6 +124,10 @@ TEST(EditorArguments, KeepTheGesturesInTheOrderGivenBesideTheState) {
   EXPECT_EQ(args.gestures[2].notches, -2);
   EXPECT_EQ(args.gestures[3].x, -1);
   EXPECT_EQ(args.gestures[3].y, 32767);
+  EXPECT_EQ(args.scale, 1.5);
+  EditorArgs plain;
+  ASSERT_TRUE(parseEditorArgs({"lib.dll", "--png", "a.png"}, plain).ok());
+  EXPECT_EQ(plain.scale, 0.0) << "no factor is sent unless asked for";
 }
 
 TEST(EditorArguments, RejectMalformedGesturesAndAMissingPicture) {
@@ -143,6 +148,9 @@ TEST(EditorArguments, RejectMalformedGesturesAndAMissingPicture) {
       {{"lib.dll", "--png", "a.png", "--wheel", "1,2,101"}, "1 to 100 notches"},
       {{"lib.dll", "--png", "a.png", "--wheel"}, "needs a value"},
       {{"lib.dll", "--png", "a.png", "--key", "5"}, "unknown option --key"},
+      {{"lib.dll", "--png", "a.png", "--scale", "0"}, "--scale expects a number from 0.1 to 8"},
+      {{"lib.dll", "--png", "a.png", "--scale", "9"}, "--scale expects a number from 0.1 to 8"},
+      {{"lib.dll", "--png", "a.png", "--scale", "two"}, "--scale expects a number"},
   };
   for (const auto& c : cases) {
     EditorArgs args;

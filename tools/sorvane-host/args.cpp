@@ -321,6 +321,12 @@ ParseOutcome parseEditorArgs(const std::vector<std::string>& args, EditorArgs& o
           if (cursor.takeValue(option, value, error)) out.png = value;
           return true;
         }
+        if (option == "--scale") {
+          double factor = 0.0;
+          if (cursor.takeValue(option, value, error) && parseNumber(option, value, 0.1, 8.0, factor, error))
+            out.scale = factor;
+          return true;
+        }
         if (option == "--drag" || option == "--click" || option == "--wheel") {
           if (!cursor.takeValue(option, value, error)) return true;
           EditorGesture gesture;
@@ -425,6 +431,7 @@ const char* usageText(const std::string& command) {
   if (command == "editor") {
     return "usage: sorvane-host editor LIBRARY --png FILE [--program N|NAME] [--chunk FILE]\n"
            "                           [--param INDEX|NAME=V ...]\n"
+           "                           [--scale FACTOR]\n"
            "                           [--drag X,Y,DX,DY] [--click X,Y] [--wheel X,Y,NOTCHES] ...\n"
            "Opens the plug-in's editor in a window of its own, as a host does (effEditGetRect,\n"
            "effEditOpen, effEditIdle every 20 ms), applies program and parameters, performs the\n"
@@ -436,6 +443,10 @@ const char* usageText(const std::string& command) {
            "  --click X,Y            a left click\n"
            "  --wheel X,Y,NOTCHES    wheel notches over X,Y (up is positive)\n"
            "  --png FILE             the screenshot, taken after the last gesture\n"
+           "  --scale FACTOR         the host's scale factor (0.1 to 8; 2 is twice the size), sent\n"
+           "                         before the editor's size is asked for (effVendorSpecific\n"
+           "                         'PreS' 'AeCs'); the window and the screenshot come out at the\n"
+           "                         size the editor then gives, the gestures' coordinates in it\n"
            "Needs a display (on Linux an X server; run under xvfb-run -a where there is none).\n"
            "Exit codes: 0 done, 1 no display, 2 usage, 3 library or editor, 4 file, 5 state.\n";
   }

@@ -71,6 +71,7 @@ struct EditorArgs {
   StateOptions state;  // applied after the editor opened
   std::string png;
   std::vector<EditorGesture> gestures;
+  double scale = 0.0;  // the host's scale factor sent before opening; 0 sends none
 };
 
 struct ValidateArgs {

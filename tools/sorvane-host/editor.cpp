@@ -16,6 +16,9 @@ namespace {
 
 // Long enough for the editor's idle pump (at most every 100 ms) to redraw.
 constexpr int kSettleMs = 250;
+// effVendorSpecific's index and value for the host's scale factor ('PreS', 'AeCs').
+constexpr VstInt32 kScaleFactorIndex = 0x50726553;
+constexpr VstIntPtr kScaleFactorValue = 0x41654373;
 
 void idleEditor(void* instance) { static_cast<PluginInstance*>(instance)->dispatch(effEditIdle); }
 
@@ -111,6 +114,10 @@ int runEditor(const EditorArgs& args, std::ostream& out, std::ostream& err) {
     err << "sorvane-host editor: '" << args.library << "' has no editor (effFlagsHasEditor is not set)\n";
     return kExitLoad;
   }
+  // A host tells the editor its scale factor before it asks for the size.
+  if (args.scale > 0.0)
+    instance->dispatch(effVendorSpecific, kScaleFactorIndex, kScaleFactorValue, nullptr,
+                       static_cast<float>(args.scale));
   ERect* rect = nullptr;
   instance->dispatch(effEditGetRect, 0, 0, &rect);
   const int width = rect ? rect->right - rect->left : 0;
