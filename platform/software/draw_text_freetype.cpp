@@ -80,6 +80,37 @@ std::string findFontFile(int style) {
   return {};
 }
 
+// The toolkit's texts are UTF-8 ("0°"). Reads one character at p and moves
+// p past it. A sequence that is not UTF-8 (a stray or missing continuation
+// byte, an overlong form, a surrogate, a value past U+10FFFF) reads as one
+// replacement character and moves p past the bytes it spans; the
+// terminating NUL is never passed, as it is no continuation byte.
+char32_t nextCodePoint(const unsigned char*& p) {
+  constexpr char32_t kReplacement = 0xFFFD;
+  const unsigned char lead = *p++;
+  if (lead < 0x80) return lead;
+  auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
+  int length = 0;
+  char32_t code = 0;
+  char32_t smallest = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2, code = lead & 0x1F, smallest = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, code = lead & 0x0F, smallest = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, code = lead & 0x07, smallest = 0x10000;
+  } else {
+    while (continuation(*p)) ++p;  // a stray run of continuation bytes, or a lead no UTF-8 has
+    return kReplacement;
+  }
+  for (int i = 1; i < length; ++i) {
+    if (!continuation(*p)) return kReplacement;  // cut short: the next byte starts afresh
+    code = (code << 6) | (*p++ & 0x3F);
+  }
+  if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return kReplacement;
+  return code;
+}
+
 class FreeTypeFont final : public SoftwareFont {
  public:
   FreeTypeFont(std::shared_ptr<FreeTypeLibrary> library, FT_Face face, bool underline)
@@ -92,8 +123,8 @@ class FreeTypeFont final : public SoftwareFont {
 
   int measure(const char* text) override {
     long pen = 0;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-      if (FT_Load_Char(face_, *p, FT_LOAD_DEFAULT) != 0) continue;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p;) {
+      if (FT_Load_Char(face_, nextCodePoint(p), FT_LOAD_DEFAULT) != 0) continue;
       pen += face_->glyph->advance.x;
     }
     return static_cast<int>((pen + 32) >> 6);
@@ -102,8 +133,8 @@ class FreeTypeFont final : public SoftwareFont {
   void render(const char* text, int originX, int baselineY,
               const std::function<void(int, int, std::uint8_t)>& plot) override {
     long pen = static_cast<long>(originX) << 6;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-      if (FT_Load_Char(face_, *p, FT_LOAD_RENDER) != 0) continue;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p;) {
+      if (FT_Load_Char(face_, nextCodePoint(p), FT_LOAD_RENDER) != 0) continue;
       FT_GlyphSlot g = face_->glyph;
       const FT_Bitmap& bm = g->bitmap;
       int left = static_cast<int>((pen + 32) >> 6) + g->bitmap_left;

@@ -117,6 +117,27 @@ class SourceContext {
   HGDIOBJ old_ = nullptr;
 };
 
+// A UTF-8 text as the W calls take it. Sequences that are not UTF-8 come
+// out as the replacement character, as the system converts them.
+class WideText {
+ public:
+  explicit WideText(const char* utf8) {
+    int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, small_, static_cast<int>(std::size(small_)));
+    if (length > 0) return;
+    length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    if (length > 0) {
+      large_.resize(static_cast<size_t>(length));
+      if (MultiByteToWideChar(CP_UTF8, 0, utf8, -1, large_.data(), length) > 0) return;
+    }
+    large_.assign(1, L'\0');
+  }
+  const wchar_t* text() const { return large_.empty() ? small_ : large_.data(); }
+
+ private:
+  wchar_t small_[64] = {};
+  std::vector<wchar_t> large_;
+};
+
 class GdiFont final : public DeviceFont {
  public:
   explicit GdiFont(const FontRequest& request) {
@@ -270,7 +291,10 @@ class GdiDevice final : public DrawDevice {
                   (align == TextAlign::Left    ? DT_LEFT
                    : align == TextAlign::Right ? DT_RIGHT
                                                : DT_CENTER);
-    DrawTextA(dc_, text, -1, &r, format);
+    // The toolkit's texts are UTF-8 ("0°"); the A call would read them in
+    // the system's code page.
+    WideText wide(text);
+    DrawTextW(dc_, wide.text(), -1, &r, format);
     SetBkMode(dc_, oldMode);
     SetTextColor(dc_, oldColor);
     SelectObject(dc_, oldFont);

@@ -2,11 +2,13 @@
 // device, read the pixels back, compare.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
 #include "gui/draw/cbitmap.h"
 #include "gui/draw/cdrawcontext.h"
+#include "platform/software/draw_text.h"
 #include "tests/gui/draw/backends.h"
 #include "tests/gui/draw/png_fixture.h"
 
@@ -169,6 +171,80 @@ TEST_P(Drawing, TextStaysInItsRectangleAndFollowsTheAlignment) {
   EXPECT_GT(right, 75);
   inkCentre(kCenterText, CRect(0, 0, 60, 30), &outside);
   EXPECT_EQ(outside, 0) << "the clip cuts the text";
+}
+
+// Texts are UTF-8: "°" is one glyph that sits high, where its two bytes
+// read one by one would put a capital with its foot on the baseline before it.
+TEST_P(Drawing, TextIsReadAsUtf8) {
+  struct Ink {
+    int count = 0, left = 1000, right = -1, bottom = -1;
+  };
+  auto inkOf = [&](const char* text) {
+    auto c = makeContext(120, 40, kBlackCColor);
+    CFontDesc font("Arial", 24);
+    c->setFont(&font);
+    c->setFontColor(kWhiteCColor);
+    c->drawString(text, CRect(10, 0, 110, 40), kLeftText);
+    c->setFont(nullptr);
+    Ink ink;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 120; ++x) {
+        auto p = at(*c, x, y);
+        if (p[0] + p[1] + p[2] < 200) continue;
+        ++ink.count;
+        ink.left = std::min(ink.left, x), ink.right = std::max(ink.right, x), ink.bottom = std::max(ink.bottom, y);
+      }
+    return ink;
+  };
+  const Ink zero = inkOf("0");
+  if (zero.count == 0) GTEST_SKIP() << GetParam().name << " draws no text here (no font)";
+  const Ink degree = inkOf("\xC2\xB0");
+  ASSERT_GT(degree.count, 0);
+  EXPECT_LT(degree.bottom, zero.bottom - 6) << "the degree sign stands above the baseline, alone";
+  EXPECT_LT(degree.right - degree.left, zero.right - zero.left + 2) << "one narrow glyph";
+  // Bytes that are no UTF-8 draw something or nothing, but stay in the line's rectangle.
+  for (const char* broken : {"A\xFF\x80\x80"
+                             "B",
+                             "A\xC2",
+                             "\xE2\x82"
+                             "B",
+                             "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
+    const Ink ink = inkOf(broken);
+    EXPECT_GE(ink.left, 10) << GetParam().name;
+    EXPECT_LT(ink.right, 110) << GetParam().name;
+  }
+}
+
+// The software back end measures what it draws: one advance per character.
+TEST(SoftwareText, MeasuresUtf8AsItDrawsIt) {
+  auto font = platform::software::makeSoftwareFont(platform::FontRequest{"Arial", 20, 0});
+  if (!font) GTEST_SKIP() << "this build's software back end draws no text";
+  const char* const replacement = "\xEF\xBF\xBD";
+  const int degree = font->measure("\xC2\xB0");
+  EXPECT_GT(degree, 0);
+  EXPECT_LT(degree, font->measure("A")) << "\"\xC2\xB0\" measured as two characters";
+  EXPECT_NEAR(font->measure("0\xC2\xB0"), font->measure("0") + degree, 1);
+  // Each broken sequence is one replacement character, and what follows it is read afresh.
+  const int r = font->measure(replacement);
+  EXPECT_NEAR(font->measure("A\xFF\x80\x80"
+                            "B"),
+              font->measure("AB") + r, 1)
+      << "a stray run";
+  EXPECT_NEAR(font->measure("A\xC2"), font->measure("A") + r, 1) << "cut off by the end";
+  EXPECT_NEAR(font->measure("\xE2\x82"
+                            "B"),
+              font->measure("B") + r, 1)
+      << "cut short";
+  EXPECT_EQ(font->measure("\xC0\xAF"), r) << "an overlong form";
+  EXPECT_EQ(font->measure("\xED\xA0\x80"), r) << "a surrogate";
+  EXPECT_EQ(font->measure("\xF4\x90\x80\x80"), r) << "past U+10FFFF";
+  // The glyphs drawn lie within the measured advance.
+  int right = -1;
+  font->render("0\xC2\xB0", 0, 20, [&](int x, int, std::uint8_t coverage) {
+    if (coverage > 64) right = std::max(right, x);
+  });
+  EXPECT_GT(right, 0);
+  EXPECT_LE(right, font->measure("0\xC2\xB0"));
 }
 
 TEST_P(Drawing, OffscreenBufferStartsInItsColourAndCopiesOut) {
