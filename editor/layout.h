@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 
+#include "gui/draw/ccolor.h"
 #include "gui/draw/cgeometry.h"
 
 namespace sorvane::editor {
@@ -50,6 +51,7 @@ struct EditorLayout {
   CRect abSwitch, abCopy;
   CRect aboutClick, aboutScreen;
   CRect versionLabel;  // inside the about screen
+  CColor accent;       // the product's accent colour, as the pictures draw it
 };
 
 const EditorLayout& tessaroLayout();

@@ -65,6 +65,7 @@ const EditorLayout kLayout{
     {10, 8, 30, 28},
     {135, 20, 531, 245},
     {218, 11, 274, 21},
+    MakeCColor(0x5c, 0xc6, 0xa8),  // sea-green
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "editor/caboutcontainer.h"
 #include "editor/cmyanimknob.h"
+#include "editor/cvaluereadout.h"
 #include "gui/controls/cbuttons.h"
 #include "gui/controls/coptionmenu.h"
 #include "gui/controls/cparamdisplay.h"
@@ -213,6 +214,16 @@ bool sorvaneGUI::build(void* parentWindow) {
   next_->setValue(0);
   frame->addView(next_);
 
+  // The knobs' value readout, over the panel's views; it times itself by
+  // the idle's clock, so without one there is none.
+  if (services.clock) {
+    constexpr CColor kReadoutPlate = MakeCColor(0x1b, 0x1b, 0x1d);
+    constexpr CColor kReadoutText = MakeCColor(0xec, 0xe4, 0xd0);  // the legends' cream
+    readout_ = new CValueReadout(CRect(0, 0, layout_.width, layout_.height), access_->units(),
+                                 {kReadoutPlate, layout_.accent, kReadoutText});
+    frame->addView(readout_);
+  }
+
   // 12. The pictures are released with `bitmaps`; 13. linear knobs.
   setKnobMode(kLinearMode);
   return true;
@@ -236,6 +247,7 @@ void sorvaneGUI::releaseTree() {
   abSwitch_ = nullptr;
   splash_ = nullptr;
   about_ = nullptr;
+  readout_ = nullptr;
   std::fill(parameterControls_.begin(), parameterControls_.end(), nullptr);
   if (CFrame* old = frame) {
     frame = nullptr;
@@ -266,7 +278,10 @@ void sorvaneGUI::applyPending() {
     PendingValue& slot = pending_[i];
     if (!slot.changed.exchange(false, std::memory_order_acquire)) continue;
     const float value = slot.value.load(std::memory_order_relaxed);
-    if (frame && parameterControls_[i]) parameterControls_[i]->setValue(value);
+    if (frame && parameterControls_[i]) {
+      parameterControls_[i]->setValue(value);
+      if (readout_) readout_->valueChanged(parameterControls_[i]);
+    }
   }
   // The refreshes rebuild menus and add and remove views: not under the feet
   // of a modal call's opener. Their flags stay set for later.
@@ -283,7 +298,29 @@ sorvaneGUI::ModalContext sorvaneGUI::modalContext() {
 
 void sorvaneGUI::idle() {
   applyPending();
+  // Before the frame's idle, which paints what the readout invalidates.
+  // Under the about screen no knob is hovered.
+  if (readout_ && frame && !inIdleUpdate) {
+    CView* over = frame->getModalView() ? nullptr : frame->getMouseOverView();
+    readout_->idle(readoutKnob(over), readoutTime());
+  }
   AEffGUIEditor::idle();
+}
+
+CControl* sorvaneGUI::readoutKnob(CView* view) const {
+  if (!view || !view->isTypeOf("CKnob")) return nullptr;
+  auto* control = static_cast<CControl*>(view);
+  return parameterControl(control->getTag()) == control ? control : nullptr;
+}
+
+std::uint32_t sorvaneGUI::readoutTime() const { return services.clock ? services.clock->tickCount() : 0; }
+
+void sorvaneGUI::controlBeginEdit(CControl* control) {
+  if (CControl* knob = readout_ ? readoutKnob(control) : nullptr) readout_->gestureBegan(knob, readoutTime());
+}
+
+void sorvaneGUI::controlEndEdit(CControl* control) {
+  if (CControl* knob = readout_ ? readoutKnob(control) : nullptr) readout_->gestureEnded(knob, readoutTime());
 }
 
 void sorvaneGUI::showActiveSide() {
@@ -313,6 +350,7 @@ void sorvaneGUI::valueChanged(CControl* control) {
   if (tag >= 0 && tag < access_->parameterCount()) {
     access_->setParameterAutomated(tag, control->getValue());
     markPresetModified();
+    if (readout_) readout_->valueChanged(control);
   } else if (tag == tags.fileMenu) {
     // Only this opening's menu: an old one's report names an entry of its own.
     if (fileMenu_ && control == fileMenu_) fileMenuChosen(fileMenu_->getCurrentIndex());

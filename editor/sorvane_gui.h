@@ -49,6 +49,7 @@ class CSplashScreen;
 namespace sorvane::editor {
 
 class CAboutContainer;
+class CValueReadout;
 
 // Texts of the file menu and the manual.
 inline constexpr const char* kManualFileName = "Corvina Manual.pdf";
@@ -72,6 +73,8 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   void refreshProgramMenu() override;
 
   void valueChanged(CControl* control) override;
+  void controlBeginEdit(CControl* control) override;
+  void controlEndEdit(CControl* control) override;
 
   // Preset browser and file commands.
   void presetMenuChosen(COptionMenu* menu);
@@ -101,6 +104,8 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   COnOffButton* abSwitch() const { return abSwitch_; }
   CKickButton* copyButton(int side) const { return side == 0 ? copyAToB_ : copyBToA_; }
   CSplashScreen* aboutArea() const { return splash_; }
+  // The value readout of the knobs (null while closed or without a clock).
+  CValueReadout* readout() const { return readout_; }
   bool isFolderMode() const { return presetFolderExists_; }
   bool isPresetNameClean() const { return presetNameClean_; }
   int currentFolderNumber() const { return currentFolder_; }
@@ -129,6 +134,10 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   void releaseTree();
   // The A/B switch and the visible copy button follow the effect's side.
   void showActiveSide();
+  // view as a parameter's knob (a knob whose tag is its parameter), or null.
+  CControl* readoutKnob(CView* view) const;
+  // The readout's hour: the services' clock.
+  std::uint32_t readoutTime() const;
   void toggleSide();
 
   void fillProgramMenu();
@@ -164,6 +173,7 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   CKickButton* copyBToA_ = nullptr;  // "ba.png", shown on side B
   CSplashScreen* splash_ = nullptr;
   CAboutContainer* about_ = nullptr;
+  CValueReadout* readout_ = nullptr;
 
   bool presetFolderExists_ = false;
   bool presetNameClean_ = true;

@@ -55,6 +55,7 @@ const EditorLayout kLayout{
     {10, 8, 30, 28},
     {85, 20, 481, 245},
     {218, 11, 274, 21},
+    MakeCColor(0xe8, 0xa3, 0x3d),  // amber
 };
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Cost of the editor on a headless window through the software back end,
 // for both products at 100 % and 200 %: opening to the first complete paint,
-// a full redraw, one knob's redraw, an idle with nothing to do, a mouse move
-// during a knob drag. Memory per open editor (the pictures of that size plus
-// the window's picture) is printed as a counter of the open benchmark.
+// a full redraw, one knob's redraw, the value readout's redraw, an idle with
+// nothing to do (with and without a readout), a mouse move during a knob drag. Memory per open editor (the pictures of
+// that size plus the window's picture) is printed as a counter of the open benchmark.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -12,6 +12,7 @@
 #include <random>
 #include <set>
 
+#include "editor/cvaluereadout.h"
 #include "editor/layout.h"
 #include "editor/sorvane_gui.h"
 #include "gui/draw/cbitmap.h"
@@ -63,9 +64,13 @@ AEffEditor* makeEditor(AudioEffect* effect) {
 // An effect with its editor at percent, closed; open() opens it and paints it whole.
 template <class Product>
 struct EditorOf {
-  explicit EditorOf(int percent) {
+  // withClock false: an editor without the idle's clock, which has no value readout.
+  explicit EditorOf(int percent, bool withClock = true) {
     platform::useEmbeddedResources(&Traits<Product>::pictures());
+    platform::Clock* clock = services().bundle.clock;
+    if (!withClock) services().bundle.clock = nullptr;
     effect = std::make_unique<Sorvane<Product>>(&host, &makeEditor<Product>);
+    services().bundle.clock = clock;
     gui = static_cast<editor::sorvaneGUI*>(effect->getEditor());
     gui->setScale(editor::AEffGUIEditor::ScaleSource::User, percent);
   }
@@ -84,7 +89,7 @@ struct EditorOf {
 // An effect whose editor is open at percent and painted once.
 template <class Product>
 struct OpenEditor : EditorOf<Product> {
-  explicit OpenEditor(int percent) : EditorOf<Product>(percent) { this->open(); }
+  explicit OpenEditor(int percent, bool withClock = true) : EditorOf<Product>(percent, withClock) { this->open(); }
 };
 
 template <class Product>
@@ -138,9 +143,31 @@ void oneKnobRedraw(benchmark::State& state) {
   }
 }
 
+// The readout of a gain knob shows a new text: its plate's rectangle is
+// repainted (the panel beneath, then the plate) at the next idle. The knob
+// itself is kept from redrawing, so only the readout is measured.
+template <class Product>
+void readoutRedraw(benchmark::State& state) {
+  OpenEditor<Product> open(static_cast<int>(state.range(0)));
+  CControl* knob = open.gui->parameterControl(Product::kOutputIndex);
+  editor::CValueReadout* readout = open.gui->readout();
+  readout->gestureBegan(knob, services().clock.now);
+  open.gui->idle();
+  float value = 0.0f;
+  for (auto _ : state) {
+    value = value > 0.9f ? 0.0f : value + 0.01f;
+    knob->setValue(value);
+    knob->setDirty(false);
+    readout->valueChanged(knob);
+    open.gui->idle();
+  }
+  readout->gestureEnded(knob, services().clock.now);
+}
+
+// Arg 1: the editor has its readout (hidden, as between gestures); 0: none.
 template <class Product>
 void idleWithNothingDirty(benchmark::State& state) {
-  OpenEditor<Product> open(static_cast<int>(state.range(0)));
+  OpenEditor<Product> open(static_cast<int>(state.range(0)), state.range(1) != 0);
   open.gui->idle();
   for (auto _ : state) open.gui->idle();
 }
@@ -220,8 +247,14 @@ BENCHMARK_TEMPLATE(fullRedraw, tessaro::Product)->Arg(100)->Arg(200)->Unit(bench
 BENCHMARK_TEMPLATE(fullRedraw, pallido::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(oneKnobRedraw, tessaro::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(oneKnobRedraw, pallido::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
-BENCHMARK_TEMPLATE(idleWithNothingDirty, tessaro::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
-BENCHMARK_TEMPLATE(idleWithNothingDirty, pallido::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(readoutRedraw, tessaro::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(readoutRedraw, pallido::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(idleWithNothingDirty, tessaro::Product)
+    ->ArgsProduct({{100, 200}, {1, 0}})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(idleWithNothingDirty, pallido::Product)
+    ->ArgsProduct({{100, 200}, {1, 0}})
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(mouseMoveDuringDrag, tessaro::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(mouseMoveDuringDrag, pallido::Product)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
 BENCHMARK(folderScanOf1000Presets)->Unit(benchmark::kMillisecond);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 
+#include "editor/cvaluereadout.h"
 #include "gui/draw/scaling.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/editor/golden.h"
@@ -69,6 +70,13 @@ class Golden : public EditorTest<Product> {
     const std::string name = std::string(this->layout().product) + "-" + std::to_string(percent) + "-" + state;
     std::vector<CRect> areas;
     for (const CRect& area : textAreas(aboutShown)) areas.push_back(scaleToWindow(area, percent));
+    // A knob's value readout, where one shows: its text (inside the outline).
+    if (const CControl* knob = this->editor->readout()->shownKnob()) {
+      EXPECT_TRUE(knob->isTypeOf("CKnob"));
+      CRect text = this->editor->readout()->getViewSize();
+      text.inset(1, 1);
+      areas.push_back(scaleToWindow(text, percent));
+    }
     EXPECT_EQ(compareWithGolden(name, this->window->pixels(), areas), "");
   }
   CPoint windowCentre(const CRect& panel, int percent) const {
@@ -239,6 +247,7 @@ TYPED_TEST(Golden, FolderModeMarksTheModifiedPreset) {
   this->window->mouseDown(r.left + 26, r.top + 26, kLButton);
   this->window->mouseMove(r.left + 26, r.top + 6, kLButton);
   this->window->mouseUp(r.left + 26, r.top + 6, 0);
+  this->ui.clock.advance(1000);  // the knob's readout has gone
   this->expectPicture("folder-modified");
   this->effect.reset();
 }
@@ -275,6 +284,7 @@ TYPED_TEST(Golden, TheSameEventScriptGivesTheSameValuesAndPixelsEverywhere) {
   this->click(TestFixture::centre(this->layout().abSwitch));
   this->click(TestFixture::centre(this->layout().abSwitch));
   this->click(TestFixture::centre(this->layout().abCopy));
+  this->ui.clock.advance(1000);  // the last knob's readout has gone
 
   std::string values;
   for (int i = 0; i < this->kParameters; ++i) {
