@@ -186,10 +186,12 @@ TEST_P(Drawing, TextIsReadAsUtf8) {
     c->setFontColor(kWhiteCColor);
     c->drawString(text, CRect(10, 0, 110, 40), kLeftText);
     c->setFont(nullptr);
+    auto picture = platform::createMemoryPixelBuffer(120, 40);
+    EXPECT_TRUE(c->device()->readPixels(*picture));
     Ink ink;
     for (int y = 0; y < 40; ++y)
       for (int x = 0; x < 120; ++x) {
-        auto p = at(*c, x, y);
+        const std::uint8_t* p = picture->row(y) + x * 4;
         if (p[0] + p[1] + p[2] < 200) continue;
         ++ink.count;
         ink.left = std::min(ink.left, x), ink.right = std::max(ink.right, x), ink.bottom = std::max(ink.bottom, y);
