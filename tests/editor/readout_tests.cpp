@@ -245,6 +245,9 @@ TYPED_TEST(Readout, ClicksAndWheelsGoThroughThePlate) {
       auto* stepped = static_cast<editor::CMyAnimKnob*>(this->knob(c.tag));
       EXPECT_FLOAT_EQ(this->effect->getParameter(c.tag), stepped->zoneValue(static_cast<int>(zone)))
           << "position " << zone << " of knob " << c.tag << " under the plate";
+      const float before = this->effect->getParameter(c.tag);
+      this->window->wheel(z.x, z.y, before > 0.5f ? -120 : 120);
+      EXPECT_NE(this->effect->getParameter(c.tag), before) << "a wheel over the plate turns knob " << c.tag;
       ++tested;
     }
     this->idleAfter(1100);
