@@ -117,23 +117,28 @@ class SourceContext {
   HGDIOBJ old_ = nullptr;
 };
 
-// A UTF-8 text as the W calls take it. Sequences that are not UTF-8 come
-// out as the replacement character, as the system converts them.
+// A text as the W calls take it: UTF-8, the toolkit's encoding ("0°").
+// Names that come from the system's A calls (preset files found with
+// FindFirstFileA) are in the system's code page instead, and are hardly
+// ever valid UTF-8: a text that is not is read in that code page, so such a
+// name shows as the pop-up menu, which takes it as it is, shows it.
 class WideText {
  public:
-  explicit WideText(const char* utf8) {
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, small_, static_cast<int>(std::size(small_)));
-    if (length > 0) return;
-    length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    if (length > 0) {
-      large_.resize(static_cast<size_t>(length));
-      if (MultiByteToWideChar(CP_UTF8, 0, utf8, -1, large_.data(), length) > 0) return;
-    }
-    large_.assign(1, L'\0');
+  explicit WideText(const char* text) {
+    if (!convert(CP_UTF8, MB_ERR_INVALID_CHARS, text) && !convert(CP_ACP, 0, text)) large_.assign(1, L'\0');
   }
   const wchar_t* text() const { return large_.empty() ? small_ : large_.data(); }
 
  private:
+  bool convert(UINT codePage, DWORD flags, const char* text) {
+    large_.clear();
+    if (MultiByteToWideChar(codePage, flags, text, -1, small_, static_cast<int>(std::size(small_))) > 0) return true;
+    const int length = MultiByteToWideChar(codePage, flags, text, -1, nullptr, 0);
+    if (length <= 0) return false;
+    large_.resize(static_cast<size_t>(length));
+    return MultiByteToWideChar(codePage, flags, text, -1, large_.data(), length) > 0;
+  }
+
   wchar_t small_[64] = {};
   std::vector<wchar_t> large_;
 };
@@ -291,8 +296,7 @@ class GdiDevice final : public DrawDevice {
                   (align == TextAlign::Left    ? DT_LEFT
                    : align == TextAlign::Right ? DT_RIGHT
                                                : DT_CENTER);
-    // The toolkit's texts are UTF-8 ("0°"); the A call would read them in
-    // the system's code page.
+    // The A call would read UTF-8 in the system's code page.
     WideText wide(text);
     DrawTextW(dc_, wide.text(), -1, &r, format);
     SetBkMode(dc_, oldMode);

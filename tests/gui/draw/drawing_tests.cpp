@@ -178,6 +178,7 @@ TEST_P(Drawing, TextStaysInItsRectangleAndFollowsTheAlignment) {
 TEST_P(Drawing, TextIsReadAsUtf8) {
   struct Ink {
     int count = 0, left = 1000, right = -1, bottom = -1;
+    bool operator==(const Ink&) const = default;
   };
   auto inkOf = [&](const char* text) {
     auto c = makeContext(120, 40, kBlackCColor);
@@ -204,6 +205,11 @@ TEST_P(Drawing, TextIsReadAsUtf8) {
   ASSERT_GT(degree.count, 0);
   EXPECT_LT(degree.bottom, zero.bottom - 6) << "the degree sign stands above the baseline, alone";
   EXPECT_LT(degree.right - degree.left, zero.right - zero.left + 2) << "one narrow glyph";
+  // On Windows a name from the system's A calls, in its code page (here a
+  // Western one, as the tests' Wine), is no UTF-8 and is read as it was written.
+  if (GetParam().name == "gdi") {
+    EXPECT_EQ(inkOf("Caf\xE9"), inkOf("Caf\xC3\xA9"));
+  }
   // Bytes that are no UTF-8 draw something or nothing, but stay in the line's rectangle.
   for (const char* broken : {"A\xFF\x80\x80"
                              "B",
