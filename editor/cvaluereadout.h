@@ -4,8 +4,10 @@
 // When it shows: from the start of a gesture on a knob (a drag, a wheel
 // step, a key, a reset, a click on a printed position) and after the
 // pointer has rested on a knob for kHoverDelay; it goes kLinger after the
-// last gesture has ended and the pointer has left the knob. A value that
-// changes meanwhile (the user's or the host's) changes the text at once.
+// last gesture has ended and the pointer has left the knob. A wheel notch
+// past the end of the range moves nothing and is no gesture: the pointer
+// over the knob shows it after the delay. A value that changes meanwhile
+// (the user's or the host's) changes the text at once.
 //
 // Timing: the editor tells it of gestures and hands it, at every idle, the
 // knob under the pointer and the clock's tick; it keeps no timer of its own.
