@@ -11,6 +11,7 @@
 #include <string>
 
 #include "plugin/sorvane.h"
+#include "plugin/units.h"
 #include "presets/folders.h"
 #include "presets/preset_files.h"
 
@@ -23,6 +24,7 @@ class EffectAccess {
   virtual AudioEffectX& effect() = 0;
   virtual int parameterCount() const = 0;
   virtual const PresetProduct& product() const = 0;
+  virtual ParameterUnits units() const = 0;
 
   virtual float getParameter(int index) = 0;
   virtual void setParameterAutomated(int index, float value) = 0;
@@ -66,6 +68,7 @@ class ProductEffectAccess final : public EffectAccess {
   AudioEffectX& effect() override { return effect_; }
   int parameterCount() const override { return Product::kParameterCount; }
   const PresetProduct& product() const override { return Product::presets(); }
+  ParameterUnits units() const override { return unitsOf<Product>(); }
 
   float getParameter(int index) override { return effect_.getParameter(index); }
   void setParameterAutomated(int index, float value) override { effect_.setParameterAutomated(index, value); }

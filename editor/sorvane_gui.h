@@ -34,6 +34,7 @@
 #include "editor/aeffguieditor.h"
 #include "editor/effect_access.h"
 #include "editor/layout.h"
+#include "editor/value_entry.h"
 #include "gui/controls/ccontrol.h"
 #include "platform/ole.h"
 #include "presets/preset_files.h"
@@ -72,6 +73,8 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   void refreshProgramMenu() override;
 
   void valueChanged(CControl* control) override;
+  // A double-click on a parameter's knob opens the field to type its value.
+  std::int32_t controlDoubleClicked(CControl* control) override;
 
   // Preset browser and file commands.
   void presetMenuChosen(COptionMenu* menu);
@@ -101,6 +104,7 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   COnOffButton* abSwitch() const { return abSwitch_; }
   CKickButton* copyButton(int side) const { return side == 0 ? copyAToB_ : copyBToA_; }
   CSplashScreen* aboutArea() const { return splash_; }
+  CTextEdit* valueField() const { return valueEntry_ ? valueEntry_->field() : nullptr; }
   bool isFolderMode() const { return presetFolderExists_; }
   bool isPresetNameClean() const { return presetNameClean_; }
   int currentFolderNumber() const { return currentFolder_; }
@@ -164,6 +168,7 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   CKickButton* copyBToA_ = nullptr;  // "ba.png", shown on side B
   CSplashScreen* splash_ = nullptr;
   CAboutContainer* about_ = nullptr;
+  std::unique_ptr<ValueEntry> valueEntry_;
 
   bool presetFolderExists_ = false;
   bool presetNameClean_ = true;
