@@ -12,7 +12,11 @@ namespace sorvane::platform::x11 {
 namespace {
 
 constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
-                            LeaveWindowMask | StructureNotifyMask | FocusChangeMask | KeyPressMask | KeyReleaseMask;
+                            LeaveWindowMask | StructureNotifyMask | FocusChangeMask;
+// Keys only while the window holds the focus for them: a pop-up menu of ours
+// grabs the keyboard for our connection, and would otherwise lose its keys to
+// this window whenever the pointer is over it.
+constexpr long kKeyEventMask = KeyPressMask | KeyReleaseMask;
 
 std::vector<X11Window*>& liveWindows() {
   static std::vector<X11Window*> windows;
@@ -374,6 +378,7 @@ void X11Window::holdKeyboardFocus(bool hold) {
       previousRevert_ = revert;
     }
     holdSerial_ = NextRequest(display_);
+    XSelectInput(display_, window_, kEventMask | kKeyEventMask);
     XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
     keyboardHeld_ = true;
     session.sync();
@@ -381,6 +386,7 @@ void X11Window::holdKeyboardFocus(bool hold) {
   }
   if (!keyboardHeld_) return;
   keyboardHeld_ = false;
+  XSelectInput(display_, window_, kEventMask);
   Window focus = None;
   int revert = RevertToParent;
   XGetInputFocus(display_, &focus, &revert);
@@ -391,11 +397,16 @@ void X11Window::holdKeyboardFocus(bool hold) {
 }
 
 void X11Window::focusLeft(const XFocusChangeEvent& event) {
-  // Moves inside our window, and reports older than our taking it, are no loss.
-  if (!keyboardHeld_ || event.detail == NotifyInferior || event.serial < holdSerial_) return;
+  // Moves inside our window, the pointer's share of the focus (the window
+  // under the pointer gets and loses it as the focus moves past its
+  // ancestors, our own taking of it included), and reports older than our
+  // taking it are no loss.
+  if (!keyboardHeld_ || event.detail == NotifyInferior || event.detail == NotifyPointer || event.serial < holdSerial_)
+    return;
   if (event.mode != NotifyNormal && event.mode != NotifyWhileGrabbed) return;
   keyboardHeld_ = false;
   previousFocus_ = None;
+  XSelectInput(display_, window_, kEventMask);  // inside the pump's session
   WindowEvent lost;
   lost.type = WindowEventType::KeyboardLost;
   send(lost);
