@@ -2,7 +2,8 @@
 // built from the product's layout table on every open and destroyed on
 // close. It routes every control's change (parameters to the effect and the
 // host, A/B, the preset browser, the file menu) and keeps the controls in
-// step with the effect.
+// step with the effect. A double-click on a parameter's knob opens a field
+// to type its value (value_entry.h).
 //
 // Threads. The host may set parameters, programs and names from its audio
 // thread while its user-interface thread opens, idles or closes the editor.

@@ -338,8 +338,9 @@ void Win32Window::holdKeyboardFocus(bool hold) {
   keyboardHeld_ = false;
   const HWND previous = previousFocus_;
   previousFocus_ = nullptr;
-  // Only what we still hold goes back: a focus moved on since stays where it is.
-  if (GetFocus() == hwnd_ && previous && IsWindow(previous)) SetFocus(previous);
+  // Only what we still hold goes back (a focus moved on since stays where it
+  // is), to no window when none had it.
+  if (GetFocus() == hwnd_) SetFocus(previous && IsWindow(previous) ? previous : nullptr);
 }
 
 bool Win32Window::keyEvent(WindowEventType type, std::int32_t character, std::uint8_t virt) {
