@@ -61,6 +61,7 @@ sorvaneGUI::sorvaneGUI(AudioEffect* effect, const EditorLayout& layout, const pl
   pending_ = std::make_unique<PendingValue[]>(static_cast<size_t>(count));
   parameterControls_.assign(static_cast<size_t>(count), nullptr);
   setPanelSize(layout.width, layout.height);
+  valueEntry_ = std::make_unique<ValueEntry>(access_->units());
 }
 
 sorvaneGUI::~sorvaneGUI() { close(); }
@@ -249,6 +250,7 @@ void sorvaneGUI::releaseTree() {
   about_ = nullptr;
   readout_ = nullptr;
   std::fill(parameterControls_.begin(), parameterControls_.end(), nullptr);
+  if (valueEntry_) valueEntry_->frameClosing();
   if (CFrame* old = frame) {
     frame = nullptr;
     old->forget();
@@ -341,6 +343,12 @@ void sorvaneGUI::toggleSide() {
   // switch and the copy button from it, at the end of this event.
   access_->toggleActiveSide();
   access_->updateDisplay();
+}
+
+std::int32_t sorvaneGUI::controlDoubleClicked(CControl* control) {
+  if (!frame || !control || !control->isTypeOf("CKnob")) return 0;
+  if (parameterControl(control->getTag()) != control) return 0;
+  return valueEntry_->open(frame, control) ? 1 : 0;
 }
 
 void sorvaneGUI::valueChanged(CControl* control) {

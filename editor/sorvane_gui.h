@@ -2,7 +2,8 @@
 // built from the product's layout table on every open and destroyed on
 // close. It routes every control's change (parameters to the effect and the
 // host, A/B, the preset browser, the file menu) and keeps the controls in
-// step with the effect.
+// step with the effect. A double-click on a parameter's knob opens a field
+// to type its value (value_entry.h).
 //
 // Threads. The host may set parameters, programs and names from its audio
 // thread while its user-interface thread opens, idles or closes the editor.
@@ -34,6 +35,7 @@
 #include "editor/aeffguieditor.h"
 #include "editor/effect_access.h"
 #include "editor/layout.h"
+#include "editor/value_entry.h"
 #include "gui/controls/ccontrol.h"
 #include "platform/ole.h"
 #include "presets/preset_files.h"
@@ -75,6 +77,8 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   void valueChanged(CControl* control) override;
   void controlBeginEdit(CControl* control) override;
   void controlEndEdit(CControl* control) override;
+  // A double-click on a parameter's knob opens the field to type its value.
+  std::int32_t controlDoubleClicked(CControl* control) override;
 
   // Preset browser and file commands.
   void presetMenuChosen(COptionMenu* menu);
@@ -106,6 +110,7 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   CSplashScreen* aboutArea() const { return splash_; }
   // The value readout of the knobs (null while closed or without a clock).
   CValueReadout* readout() const { return readout_; }
+  CTextEdit* valueField() const { return valueEntry_ ? valueEntry_->field() : nullptr; }
   bool isFolderMode() const { return presetFolderExists_; }
   bool isPresetNameClean() const { return presetNameClean_; }
   int currentFolderNumber() const { return currentFolder_; }
@@ -174,6 +179,7 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   CSplashScreen* splash_ = nullptr;
   CAboutContainer* about_ = nullptr;
   CValueReadout* readout_ = nullptr;
+  std::unique_ptr<ValueEntry> valueEntry_;
 
   bool presetFolderExists_ = false;
   bool presetNameClean_ = true;

@@ -49,8 +49,9 @@ enum class WindowEventType {
   DragEnter,    // x, y, files
   DragMove,     // x, y
   DragLeave,
-  Drop,     // x, y, files
-  Destroy,  // the system window is gone (its parent was destroyed, say)
+  Drop,          // x, y, files
+  Destroy,       // the system window is gone (its parent was destroyed, say)
+  KeyboardLost,  // another window took the keyboard focus the window held
 };
 
 // A key as hosts hand it over: character, virtual key (the host's own
@@ -117,6 +118,11 @@ class NativeWindow {
   virtual void setDropTarget(bool active) = 0;
   // The window's origin on the screen (pop-up menus open in screen coordinates).
   virtual void screenOrigin(int& x, int& y) = 0;
+  // Takes the system's keyboard focus for this window (true), noting the
+  // window that had it, or hands it back to that one (false) when this
+  // window still has it. While held, the system's keys arrive as KeyDown
+  // and KeyUp events, and KeyboardLost reports the focus going elsewhere.
+  virtual void holdKeyboardFocus(bool hold) { (void)hold; }
   // The system's double-click time in milliseconds.
   virtual int doubleClickTime() = 0;
   // The system handle (HWND, X window id) for dialogs and boxes it owns.

@@ -25,6 +25,10 @@ class CControlListener {
   virtual void valueChanged(CControl* control) = 0;
   // A right or modified click on a control; non-zero takes the click.
   virtual std::int32_t controlModifierClicked(CControl*, CButtonState) { return 0; }
+  // The second press of a plain left double-click on a control that offers
+  // it (the knobs); non-zero takes the press, which then is no gesture of
+  // the control's.
+  virtual std::int32_t controlDoubleClicked(CControl*) { return 0; }
   virtual void controlBeginEdit(CControl*) {}
   virtual void controlEndEdit(CControl*) {}
 };

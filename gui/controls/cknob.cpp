@@ -96,6 +96,11 @@ bool CKnob::resetGesture(const CButtonState& buttons) {
 }
 
 CMouseEventResult CKnob::onMouseDown(CPoint& where, const CButtonState& buttons) {
+  // The listener may open something of its own over the knob (a field to
+  // type the value in): the press begins no edit then, so no begin is left
+  // without its end.
+  if (buttons == (kLButton | kDoubleClick) && listener && listener->controlDoubleClicked(this) != 0)
+    return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
   beginEdit();
   if (resetGesture(buttons)) {
     endEdit();

@@ -10,6 +10,9 @@
 //
 // The knob mode comes from the frame (the editor's shared setting); Alt
 // swaps linear and circular for one drag.
+//
+// The second press of a plain left double-click goes to the listener first
+// (controlDoubleClicked); when it takes it, the knob does nothing more.
 #pragma once
 
 #include "gui/controls/ccontrol.h"

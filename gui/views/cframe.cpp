@@ -42,6 +42,7 @@ CFrame::~CFrame() {
     removeView(modal, false);
   }
   focusView_ = mouseOverView_ = dragView_ = wheelView_ = nullptr;
+  holdKeyboardForFocusView();
   removeAll(true);
   setDropActive(false);
   if (window_) window_->detachClient();
@@ -135,6 +136,21 @@ void CFrame::setFocusView(CView* view) {
   focusView_ = view;
   if (old) old->looseFocus();
   if (view && focusView_ == view) view->takeFocus();
+  holdKeyboardForFocusView();
+}
+
+void CFrame::holdKeyboardForFocusView() {
+  const bool wanted = focusView_ != nullptr && focusView_->takesKeyboard();
+  if (wanted == keyboardHeld_) return;
+  keyboardHeld_ = wanted;
+  if (isWindowOpen()) window_->holdKeyboardFocus(wanted);
+}
+
+void CFrame::keyboardLost() {
+  // The focus is elsewhere already: nothing to hand back.
+  if (!keyboardHeld_) return;
+  keyboardHeld_ = false;
+  if (focusView_ && focusView_->takesKeyboard()) setFocusView(nullptr);
 }
 
 bool CFrame::advanceNextFocusView(CView* oldFocus, bool reverse) {
@@ -196,7 +212,7 @@ CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons
   // would open under a held button, a knob beneath a closed about screen).
   lastPressIgnored_ = heldButtonCount(word) > 1;
   if (lastPressIgnored_) return kMouseEventNotHandled;
-  if (focusView_) setFocusView(nullptr);
+  if (focusView_ && !(focusView_->takesKeyboard() && getViewAt(where, true) == focusView_)) setFocusView(nullptr);
   if (mouseOverView_) {
     CView* over = mouseOverView_;
     mouseOverView_ = nullptr;
@@ -364,6 +380,7 @@ bool CFrame::isTypeOf(const char* className) const {
 
 void CFrame::windowDestroyed() {
   endMouseGesture();
+  keyboardHeld_ = false;
   setDropActive(false);
   windowGone_ = true;
 }

@@ -22,6 +22,11 @@
 // panel rectangle that covers it, and every pointer position to the panel
 // pixel under it. So a knob drag is the same distance in the panel at every
 // size, and each zone table holds as written.
+// Keyboard: while the focus view takes every key (a text field), the window
+// holds the system's keyboard focus; it hands it back when that view loses
+// the focus, and the view loses the focus when the system gives the
+// keyboard to another window. A press inside that view leaves its focus.
+//
 // Destruction: a gesture in progress is ended (its view gets the mouse-up, so
 // the host gets its end of edit), the modal view is taken out without being
 // released (its owner releases it), the children are released, then the
@@ -126,6 +131,9 @@ class CFrame : public CViewContainer, public platform::WindowClient {
   // child under the pointer.
   CView* wheelTargetAt(const CPoint& where) const;
   void windowDestroyed();
+  void keyboardLost();
+  // The window holds the keyboard focus while the focus view takes the keys.
+  void holdKeyboardForFocusView();
   // endMouseGesture with the mouse-up at point (frame coordinates) and buttons.
   void endMouseGestureAt(const CPoint& point, const CButtonState& buttons);
 
@@ -140,6 +148,7 @@ class CFrame : public CViewContainer, public platform::WindowClient {
   CView* dragView_ = nullptr;
   bool mouseLeaveArmed_ = false;
   bool dropActive_ = false;
+  bool keyboardHeld_ = false;  // the window holds the system's keyboard focus for the focus view
   int scale_ = 100;
   int eventDepth_ = 0;
   // Event state kept between native events.

@@ -52,11 +52,18 @@ using CKeyCode = platform::KeyCode;
 
 // The host's virtual keys that the toolkit reacts to.
 enum CVirtualKey : std::uint8_t {
+  kVirtualKeyBack = 1,
   kVirtualKeyTab = 2,
+  kVirtualKeyReturn = 4,
+  kVirtualKeyEscape = 6,
+  kVirtualKeyEnd = 9,
+  kVirtualKeyHome = 10,
   kVirtualKeyLeft = 11,
   kVirtualKeyUp = 12,
   kVirtualKeyRight = 13,
   kVirtualKeyDown = 14,
+  kVirtualKeyEnter = 19,  // the keypad's
+  kVirtualKeyDelete = 22,
 };
 
 class CView : public CBaseObject {
@@ -110,6 +117,9 @@ class CView : public CBaseObject {
   virtual void looseFocus() {}
   virtual void takeFocus() {}
   virtual bool wantsFocus() const { return false; }
+  // A focus view that takes every key (a text field): while it has the
+  // focus the window holds the system's keyboard focus.
+  virtual bool takesKeyboard() const { return false; }
 
   // Size and mouseable area.
   virtual void setViewSize(const CRect& rect, bool invalidate = true);

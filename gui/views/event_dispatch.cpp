@@ -102,6 +102,9 @@ platform::WindowEventResult CFrame::handleWindowEvent(const platform::WindowEven
     case Type::Destroy:
       windowDestroyed();
       break;
+    case Type::KeyboardLost:
+      keyboardLost();
+      break;
   }
   --eventDepth_;
   forget();

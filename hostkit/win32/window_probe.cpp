@@ -198,6 +198,31 @@ void takeMouseCapture(void* window) { SetCapture(static_cast<HWND>(window)); }
 
 void* mouseCaptureWindow() { return GetCapture(); }
 
+void* focusWindow() { return GetFocus(); }
+
+bool giveFocus(void* window) {
+  const HWND hwnd = static_cast<HWND>(window);
+  if (!IsWindow(hwnd)) return false;
+  SetForegroundWindow(GetAncestor(hwnd, GA_ROOT));
+  SetFocus(hwnd);
+  return GetFocus() == hwnd;
+}
+
+bool typeKeys(const std::vector<int>& virtualKeys) {
+  std::vector<INPUT> inputs;
+  for (int key : virtualKeys) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(key);
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC));
+    inputs.push_back(input);
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  if (inputs.empty()) return true;
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
 void movePointer(void* window, int x, int y) {
   POINT point{x, y};
   if (window)

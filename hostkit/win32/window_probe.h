@@ -36,6 +36,17 @@ void takeMouseCapture(void* window);
 // The window that holds the mouse now (null for none).
 void* mouseCaptureWindow();
 
+// The window with this thread's keyboard focus (null for none), and giving
+// it to a window (its top-level window brought to the front first), as a
+// click on a host's own window would.
+void* focusWindow();
+bool giveFocus(void* window);
+// Each key (a Windows virtual key; '0'..'9' and 'A'..'Z' are their own)
+// pressed and released through the system's input, as a keyboard types: the
+// window with the keyboard focus gets them when its thread next reads its
+// messages. False when the system took none.
+bool typeKeys(const std::vector<int>& virtualKeys);
+
 // Moves the system's pointer to x, y of window's client area (or far from
 // it, to the screen's bottom-right corner, for a null window).
 void movePointer(void* window, int x, int y);

@@ -44,6 +44,8 @@ class Robot {
   virtual bool releaseInput() = 0;
   // Gives the input focus to a window (as a window manager does on a click).
   virtual bool focus(void* window) = 0;
+  // The window that has the input focus now (as a handle; None is null).
+  virtual void* focusHolder() = 0;
   // Hides a window (as a host hides its plug-in window).
   virtual bool unmap(void* window) = 0;
 };

@@ -89,6 +89,14 @@ class X11Robot final : public Robot {
     return session.sync();
   }
 
+  void* focusHolder() override {
+    Session session(connection_);
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display_, &focus, &revert);
+    return reinterpret_cast<void*>(static_cast<std::uintptr_t>(focus));
+  }
+
   bool unmap(void* window) override {
     Session session(connection_);
     XUnmapWindow(display_, static_cast<Window>(reinterpret_cast<std::uintptr_t>(window)));

@@ -87,6 +87,8 @@ WindowEventResult HeadlessWindow::send(const WindowEvent& event) {
     leaveArmed_ = false;
   }
   if (!client_) return {};
+  // The system moved the focus before it says so.
+  if (event.type == WindowEventType::KeyboardLost) keyboardHeld_ = false;
   const std::shared_ptr<bool> alive = alive_;
   const WindowEventResult result = client_->handleWindowEvent(event);
   if (!*alive) return result;

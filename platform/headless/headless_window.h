@@ -30,6 +30,7 @@ class HeadlessWindow final : public NativeWindow {
   void update() override;
   void captureMouse(bool capture) override { captured_ = capture; }
   void trackMouseLeave() override { leaveArmed_ = true; }
+  void holdKeyboardFocus(bool hold) override { keyboardHeld_ = hold; }
   void setDropTarget(bool active) override { dropTarget_ = active; }
   void screenOrigin(int& x, int& y) override;
   int doubleClickTime() override { return doubleClickTime_; }
@@ -57,6 +58,7 @@ class HeadlessWindow final : public NativeWindow {
   bool hasCapture() const { return captured_; }
   bool isLeaveArmed() const { return leaveArmed_; }
   bool isDropTarget() const { return dropTarget_; }
+  bool holdsKeyboard() const { return keyboardHeld_; }
   bool hasClient() const { return client_ != nullptr; }
   int paintCount() const { return paints_; }
   int resizeCount() const { return resizes_; }
@@ -78,6 +80,7 @@ class HeadlessWindow final : public NativeWindow {
   bool captured_ = false;
   bool leaveArmed_ = false;
   bool dropTarget_ = false;
+  bool keyboardHeld_ = false;
   int paints_ = 0;
   int resizes_ = 0;
   int originX_ = 100, originY_ = 100;

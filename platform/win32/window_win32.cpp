@@ -85,6 +85,42 @@ std::vector<std::string> droppedFileNames(IDataObject* data) {
   return files;
 }
 
+// The host's virtual key (as effEditKeyDown numbers them) of a Windows one, or 0.
+std::uint8_t virtualKeyOf(WPARAM key) {
+  switch (key) {
+    case VK_BACK:
+      return 1;
+    case VK_TAB:
+      return 2;
+    case VK_RETURN:
+      return 4;
+    case VK_ESCAPE:
+      return 6;
+    case VK_END:
+      return 9;
+    case VK_HOME:
+      return 10;
+    case VK_LEFT:
+      return 11;
+    case VK_UP:
+      return 12;
+    case VK_RIGHT:
+      return 13;
+    case VK_DOWN:
+      return 14;
+    case VK_DELETE:
+      return 22;
+    default:
+      return 0;
+  }
+}
+
+std::uint8_t keyModifiers() {
+  return static_cast<std::uint8_t>((GetKeyState(VK_SHIFT) < 0 ? kKeyShift : 0) |
+                                   (GetKeyState(VK_MENU) < 0 ? kKeyAlternate : 0) |
+                                   (GetKeyState(VK_CONTROL) < 0 ? kKeyControl : 0));
+}
+
 class Win32Window;
 
 // The window's OLE drop target. OLE holds a reference while it is
@@ -172,6 +208,7 @@ class Win32Window final : public NativeWindow {
     y = origin.y;
   }
   int doubleClickTime() override { return std::max(static_cast<int>(GetDoubleClickTime()), 250); }
+  void holdKeyboardFocus(bool hold) override;
   void* systemHandle() override { return hwnd_; }
   void detachClient() override {
     client_ = nullptr;
@@ -193,6 +230,8 @@ class Win32Window final : public NativeWindow {
   // window still exists (the client may close the editor from an event).
   WindowEventResult send(const WindowEvent& event, bool& alive);
   void mouseEvent(WindowEventType type, WPARAM wParam, LPARAM lParam, std::int32_t extra);
+  // A key for the client; false when no view used it.
+  bool keyEvent(WindowEventType type, std::int32_t character, std::uint8_t virt);
   void paint();
 
   WindowClient* client_;
@@ -201,6 +240,8 @@ class Win32Window final : public NativeWindow {
   bool classHeld_ = false;
   bool hasCapture_ = false;
   bool useBackBuffer_ = false;
+  bool keyboardHeld_ = false;     // the focus is ours for a view that takes keys
+  HWND previousFocus_ = nullptr;  // who had it before
   std::unique_ptr<DrawDevice> backBuffer_;
   DropTarget* dropTarget_ = nullptr;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
@@ -242,6 +283,7 @@ bool Win32Window::create(HWND parent) {
 
 Win32Window::~Win32Window() {
   *alive_ = false;
+  if (keyboardHeld_) holdKeyboardFocus(false);
   if (hwnd_) {
     setDropTarget(false);
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
@@ -277,6 +319,39 @@ void Win32Window::mouseEvent(WindowEventType type, WPARAM wParam, LPARAM lParam,
   // us until the last button is up, so the other buttons' ups come here too
   // (as X's implicit grab keeps them).
   if (type == WindowEventType::MouseUp && !(event.buttons & kAnyButton)) captureMouse(false);
+}
+
+void Win32Window::holdKeyboardFocus(bool hold) {
+  if (!hwnd_) {
+    keyboardHeld_ = false;
+    return;
+  }
+  if (hold) {
+    const HWND focus = GetFocus();
+    if (!keyboardHeld_ && focus != hwnd_) previousFocus_ = focus;
+    keyboardHeld_ = true;
+    SetFocus(hwnd_);
+    return;
+  }
+  if (!keyboardHeld_) return;
+  // Cleared first: our own hand-over is no loss of the focus.
+  keyboardHeld_ = false;
+  const HWND previous = previousFocus_;
+  previousFocus_ = nullptr;
+  // Only what we still hold goes back (a focus moved on since stays where it
+  // is), to no window when none had it.
+  if (GetFocus() == hwnd_) SetFocus(previous && IsWindow(previous) ? previous : nullptr);
+}
+
+bool Win32Window::keyEvent(WindowEventType type, std::int32_t character, std::uint8_t virt) {
+  WindowEvent event;
+  event.type = type;
+  event.key.character = character;
+  event.key.virt = virt;
+  event.key.modifier = keyModifiers();
+  bool alive = true;
+  const WindowEventResult result = send(event, alive);
+  return alive && result.consumed;
 }
 
 void Win32Window::captureMouse(bool capture) {
@@ -427,6 +502,30 @@ LRESULT Win32Window::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         send(event, alive);
       }
       return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+      // Characters come as WM_CHAR; these bring the keys that have none.
+      const std::uint8_t virt = virtualKeyOf(wParam);
+      if (virt && keyEvent(message == WM_KEYDOWN ? WindowEventType::KeyDown : WindowEventType::KeyUp, 0, virt))
+        return 0;
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    case WM_CHAR:
+      // Control codes (Enter, Backspace, Escape) came as their keys already.
+      if (wParam >= 0x20 && wParam != 0x7f &&
+          keyEvent(WindowEventType::KeyDown, static_cast<std::int32_t>(wParam & 0xff), 0))
+        return 0;
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+    case WM_KILLFOCUS:
+      if (keyboardHeld_) {
+        keyboardHeld_ = false;
+        previousFocus_ = nullptr;
+        WindowEvent event;
+        event.type = WindowEventType::KeyboardLost;
+        bool alive = true;
+        send(event, alive);
+      }
+      return 0;
     case WM_PAINT:
       paint();
       return 0;
@@ -435,6 +534,7 @@ LRESULT Win32Window::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_DESTROY: {
       // The host destroyed its window (and so ours) before closing the editor.
       hasCapture_ = false;
+      keyboardHeld_ = false;
       WindowEvent event;
       event.type = WindowEventType::Destroy;
       bool alive = true;

@@ -1,6 +1,7 @@
 #include "platform/x11/x11_window.h"
 
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,6 +13,10 @@ namespace {
 
 constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
                             LeaveWindowMask | StructureNotifyMask | FocusChangeMask;
+// Keys only while the window holds the focus for them: a pop-up menu of ours
+// grabs the keyboard for our connection, and would otherwise lose its keys to
+// this window whenever the pointer is over it.
+constexpr long kKeyEventMask = KeyPressMask | KeyReleaseMask;
 
 std::vector<X11Window*>& liveWindows() {
   static std::vector<X11Window*> windows;
@@ -52,6 +57,51 @@ std::int32_t modifiers(unsigned state) {
 std::int32_t heldButtons(unsigned state) {
   return ((state & Button1Mask) ? kButtonLeft : 0) | ((state & Button2Mask) ? kButtonMiddle : 0) |
          ((state & Button3Mask) ? kButtonRight : 0);
+}
+
+// The host's virtual key (as effEditKeyDown numbers them) of a key symbol, or 0.
+std::uint8_t virtualKeyOf(KeySym symbol) {
+  switch (symbol) {
+    case XK_BackSpace:
+      return 1;
+    case XK_Tab:
+    case XK_ISO_Left_Tab:
+      return 2;
+    case XK_Return:
+      return 4;
+    case XK_Escape:
+      return 6;
+    case XK_End:
+    case XK_KP_End:
+      return 9;
+    case XK_Home:
+    case XK_KP_Home:
+      return 10;
+    case XK_Left:
+    case XK_KP_Left:
+      return 11;
+    case XK_Up:
+    case XK_KP_Up:
+      return 12;
+    case XK_Right:
+    case XK_KP_Right:
+      return 13;
+    case XK_Down:
+    case XK_KP_Down:
+      return 14;
+    case XK_KP_Enter:
+      return 19;
+    case XK_Delete:
+    case XK_KP_Delete:
+      return 22;
+    default:
+      return 0;
+  }
+}
+
+std::uint8_t keyModifiers(unsigned state) {
+  return static_cast<std::uint8_t>(((state & ShiftMask) ? kKeyShift : 0) | ((state & Mod1Mask) ? kKeyAlternate : 0) |
+                                   ((state & ControlMask) ? kKeyControl : 0));
 }
 
 WindowEvent pointerEvent(WindowEventType type, int x, int y, std::int32_t buttons) {
@@ -107,6 +157,7 @@ bool X11Window::build(int width, int height) {
 
 X11Window::~X11Window() {
   *alive_ = false;
+  if (keyboardHeld_) holdKeyboardFocus(false);
   auto& live = liveWindows();
   live.erase(std::remove(live.begin(), live.end(), this), live.end());
   // The parent may be gone already (and our window with it): what fails here
@@ -221,7 +272,16 @@ void X11Window::handle(XEvent& event) {
       break;
     case FocusOut:
       // Another client's grab took the keyboard during our press.
-      if (pressed_ && event.xfocus.mode == NotifyGrab) captureLost();
+      if (pressed_ && event.xfocus.mode == NotifyGrab) {
+        const std::shared_ptr<bool> alive = alive_;
+        captureLost();
+        if (!*alive) return;
+      }
+      focusLeft(event.xfocus);
+      break;
+    case KeyPress:
+    case KeyRelease:
+      keyEvent(event.xkey);
       break;
     case DestroyNotify:
       if (event.xdestroywindow.window == window_) gone();
@@ -303,6 +363,75 @@ void X11Window::crossed(const XCrossingEvent& event) {
   send(pointerEvent(WindowEventType::MouseLeave, 0, 0, 0));
 }
 
+void X11Window::holdKeyboardFocus(bool hold) {
+  if (destroyed_) {
+    keyboardHeld_ = false;
+    return;
+  }
+  Session session(connection_);
+  if (hold) {
+    Window focus = None;
+    int revert = RevertToParent;
+    XGetInputFocus(display_, &focus, &revert);
+    if (!keyboardHeld_ && focus != window_) {
+      previousFocus_ = focus;
+      previousRevert_ = revert;
+    }
+    holdSerial_ = NextRequest(display_);
+    XSelectInput(display_, window_, kEventMask | kKeyEventMask);
+    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+    keyboardHeld_ = true;
+    session.sync();
+    return;
+  }
+  if (!keyboardHeld_) return;
+  keyboardHeld_ = false;
+  XSelectInput(display_, window_, kEventMask);
+  Window focus = None;
+  int revert = RevertToParent;
+  XGetInputFocus(display_, &focus, &revert);
+  // Only what we still hold goes back: a focus moved on since stays where it is.
+  if (focus == window_) XSetInputFocus(display_, previousFocus_, previousRevert_, CurrentTime);
+  previousFocus_ = None;
+  session.sync();
+}
+
+void X11Window::focusLeft(const XFocusChangeEvent& event) {
+  // Moves inside our window, the pointer's share of the focus (the window
+  // under the pointer gets and loses it as the focus moves past its
+  // ancestors, our own taking of it included), and reports older than our
+  // taking it are no loss.
+  if (!keyboardHeld_ || event.detail == NotifyInferior || event.detail == NotifyPointer || event.serial < holdSerial_)
+    return;
+  if (event.mode != NotifyNormal && event.mode != NotifyWhileGrabbed) return;
+  keyboardHeld_ = false;
+  previousFocus_ = None;
+  XSelectInput(display_, window_, kEventMask);  // inside the pump's session
+  WindowEvent lost;
+  lost.type = WindowEventType::KeyboardLost;
+  send(lost);
+}
+
+void X11Window::keyEvent(XKeyEvent& event) {
+  char text[8] = {};
+  KeySym symbol = NoSymbol;
+  const int length = XLookupString(&event, text, sizeof text, &symbol, nullptr);
+  WindowEvent key;
+  key.type = event.type == KeyPress ? WindowEventType::KeyDown : WindowEventType::KeyUp;
+  key.key.modifier = keyModifiers(event.state);
+  key.key.virt = virtualKeyOf(symbol);
+  if (key.key.virt == 0) {
+    // With Control the server gives a control code: the letter is the symbol's.
+    if ((event.state & ControlMask) && symbol >= XK_a && symbol <= XK_z)
+      key.key.character = static_cast<std::int32_t>(symbol);
+    else if (length == 1 && static_cast<unsigned char>(text[0]) >= 0x20)
+      key.key.character = static_cast<unsigned char>(text[0]);
+    else
+      return;  // a modifier alone, or a key we have no use for
+  }
+  send(key);
+}
+
 void X11Window::passWheelToParent(const XButtonEvent& event) {
   // Unused wheel turns scroll the host, as a child window's would elsewhere.
   XEvent copy{};
@@ -326,6 +455,7 @@ void X11Window::captureLost() {
 
 void X11Window::gone() {
   destroyed_ = true;
+  keyboardHeld_ = false;
   pressed_ = 0;
   captured_ = false;
   WindowEvent event;

@@ -34,6 +34,9 @@ class X11Window final : public NativeWindow {
   // The implicit grab of a press already keeps the pointer with us.
   void captureMouse(bool capture) override { captured_ = capture; }
   void trackMouseLeave() override { leaveArmed_ = true; }
+  // Hosts pass keys on unevenly: the window takes the input focus itself
+  // and reads the keys from the server while it holds it.
+  void holdKeyboardFocus(bool hold) override;
   // No view of ours takes a drop, and X has no drop registration of its own.
   void setDropTarget(bool) override {}
   void screenOrigin(int& x, int& y) override;
@@ -64,6 +67,8 @@ class X11Window final : public NativeWindow {
   void buttonPressed(const XButtonEvent& event);
   void buttonReleased(const XButtonEvent& event);
   void crossed(const XCrossingEvent& event);
+  void keyEvent(XKeyEvent& event);
+  void focusLeft(const XFocusChangeEvent& event);
   void passWheelToParent(const XButtonEvent& event);
   void captureLost();
   void gone();
@@ -92,6 +97,11 @@ class X11Window final : public NativeWindow {
   Time lastPressTime_ = 0;
   int lastPressX_ = 0, lastPressY_ = 0;
   bool lastWasDouble_ = false;
+  // The input focus, while the window holds it for a view that takes keys.
+  bool keyboardHeld_ = false;
+  Window previousFocus_ = None;  // who had it, and how it was to revert
+  int previousRevert_ = RevertToParent;
+  unsigned long holdSerial_ = 0;  // focus events before this request are old news
 };
 
 class X11WindowSystem final : public WindowSystem {

@@ -161,6 +161,40 @@ TYPED_TEST(Golden, ThePanelAtTwoHundredAndAtOneHundredAndFiftyPercent) {
   }
 }
 
+// The field to type a value in, opened by a double-click on the Output knob,
+// at 100 and 200 %: all its text selected, in the panel's colours, its text
+// set at the size (compared within the text tolerance, the rest exactly).
+TYPED_TEST(Golden, TheValueFieldOpenOverAKnobAtOneHundredAndTwoHundredPercent) {
+  for (int percent : {100, 200}) {
+    this->editor->setScale(editor::AEffGUIEditor::ScaleSource::User, percent);
+    this->effect->setParameter(TypeParam::kOutputIndex, 0.5f);
+    ASSERT_TRUE(this->open());
+    const CPoint knob = this->windowCentre(this->controlOf(TypeParam::kOutputIndex).rect, percent);
+    this->window->mouseDown(knob.x, knob.y, kLButton);
+    this->window->mouseUp(knob.x, knob.y, 0);
+    this->window->mouseDown(knob.x, knob.y, kLButton | kDoubleClick);
+    this->window->mouseUp(knob.x, knob.y, 0);
+    ASSERT_NE(this->editor->valueField(), nullptr);
+    this->idle();
+    std::vector<CRect> areas;
+    for (const CRect& area : this->textAreas(false)) areas.push_back(scaleToWindow(area, percent));
+    CRect field = this->editor->valueField()->getViewSize();
+    field.inset(1, 1);  // the edge is no text: compared exactly
+    areas.push_back(scaleToWindow(field, percent));
+    // The double-click's first click shows the knob's readout beside the field.
+    if (this->editor->readout()->shownKnob()) {
+      CRect text = this->editor->readout()->getViewSize();
+      text.inset(1, 1);
+      areas.push_back(scaleToWindow(text, percent));
+    }
+    const std::string name = std::string(this->layout().product) +
+                             (percent == 100 ? std::string() : "-" + std::to_string(percent)) + "-value-field";
+    EXPECT_EQ(compareWithGolden(name, this->window->pixels(), areas), "") << percent << " %";
+    EXPECT_EQ(this->staleAfterIdle(), "") << "the field's redraw at " << percent << " %";
+    this->close();
+  }
+}
+
 // At sizes that are no whole multiple the parts the idle redraws land on
 // exactly the pixels a whole paint gives: nothing stale, no seams.
 TYPED_TEST(Golden, RedrawsAtEverySizeLeaveThePixelsAWholePaintGives) {

@@ -10,6 +10,8 @@
 #include <cstdlib>
 
 #include "editor/cmyanimknob.h"
+#include "gui/controls/ctextedit.h"
+#include "plugin/units.h"
 #include "tests/editor/golden.h"
 #include "tests/window/win32_fixture.h"
 
@@ -138,6 +140,60 @@ TYPED_TEST(Win32Editor, AScalePositionSetsItsStepAndControlClickResetsAGain) {
   EXPECT_EQ(this->effect->getParameter(gain->tag), gain->defaultValue);
   const std::string tag = std::to_string(gain->tag);
   EXPECT_EQ(EditorHost::log(), (std::vector<std::string>{"begin " + tag, "automate " + tag + " 0.5", "end " + tag}));
+}
+
+// A value typed on the keyboard: a double-click opens the field, the editor's
+// window takes the keyboard focus from the window that had it, keys typed
+// through the system's input enter the value as one gesture, and the focus
+// goes back where it was.
+TYPED_TEST(Win32Editor, AValueTypedOnTheKeyboardIsOneGestureAndTheFocusGoesBackWhereItWas) {
+  // Windows' virtual keys.
+  constexpr int kMinus = 0xBD, kPeriod = 0xBE, kReturn = 0x0D, kEscape = 0x1B, kBackspace = 0x08;
+  ASSERT_TRUE(this->open());
+  ASSERT_TRUE(probe::giveFocus(this->host->handle()));
+  const int output = TypeParam::kOutputIndex;
+  const CPoint knob = TestFixture::centre(this->controlOf(output).rect);
+  auto openField = [&] {
+    this->click(knob);
+    this->click(knob, kButtonLeft | platform::kDoubleClick);
+    this->pump(40);
+    ASSERT_NE(this->editor->valueField(), nullptr);
+    EXPECT_EQ(probe::focusWindow(), this->editorWindow()) << "the editor holds the keyboard while the field is open";
+    EditorHost::calls.clear();
+  };
+
+  openField();
+  ASSERT_TRUE(probe::typeKeys({kMinus, '6', kPeriod, '5', kReturn}));
+  this->pump(150);
+  EXPECT_EQ(this->editor->valueField(), nullptr);
+  EXPECT_EQ(this->effect->getParameter(output), *unitsOf<TypeParam>().parse(output, "-6.5"));
+  const auto log = EditorHost::log();
+  ASSERT_EQ(log.size(), 3u) << ::testing::PrintToString(log);
+  EXPECT_EQ(log[0], "begin " + std::to_string(output));
+  EXPECT_EQ(log[2], "end " + std::to_string(output));
+  EXPECT_EQ(probe::focusWindow(), this->host->handle()) << "the focus went back to the host's window";
+
+  const float before = this->effect->getParameter(output);
+  openField();
+  ASSERT_TRUE(probe::typeKeys({'9', kBackspace, '1', kEscape}));
+  this->pump(150);
+  EXPECT_EQ(this->editor->valueField(), nullptr);
+  EXPECT_TRUE(EditorHost::calls.empty()) << ::testing::PrintToString(EditorHost::log());
+  EXPECT_EQ(this->effect->getParameter(output), before);
+  EXPECT_EQ(probe::focusWindow(), this->host->handle()) << "Escape gives the focus back too";
+
+  // Another window taking the focus cancels the field and keeps the focus it took.
+  openField();
+  ASSERT_TRUE(probe::giveFocus(this->host->handle()));
+  this->pump(40);
+  EXPECT_EQ(this->editor->valueField(), nullptr);
+  EXPECT_EQ(probe::focusWindow(), this->host->handle());
+
+  // Closing the editor with the field open gives it back as well.
+  openField();
+  this->close();
+  EXPECT_EQ(probe::focusWindow(), this->host->handle());
+  EXPECT_TRUE(EditorHost::calls.empty());
 }
 
 TYPED_TEST(Win32Editor, AWheelTurnOverAKnobMovesItAndStaysOutOfTheHostsWindow) {

@@ -13,10 +13,12 @@
 #include <thread>
 
 #include "gui/controls/coptionmenu.h"
+#include "gui/controls/ctextedit.h"
 #include "hostkit/host_window.h"
 #include "hostkit/x11/robot.h"
 #include "platform/menu/menu_model.h"
 #include "platform/ui_services.h"
+#include "plugin/units.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/editor/golden.h"
 
@@ -283,6 +285,71 @@ TYPED_TEST(EditorWindow, AScalePositionClickSetsItsStepAndAControlClickResetsAKn
   ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[0], "begin " + std::to_string(gain.tag));
   EXPECT_EQ(log[2], "end " + std::to_string(gain.tag));
+}
+
+// A value typed on the keyboard: a double-click opens the field, the editor
+// takes the input focus from the window that had it, keys pressed through
+// XTEST type and enter the value as one gesture, and the focus goes back.
+TYPED_TEST(EditorWindow, AValueTypedOnTheKeyboardIsOneGestureAndTheFocusGoesBackWhereItWas) {
+  ASSERT_TRUE(this->open());
+  auto robot = Robot::open();
+  ASSERT_NE(robot, nullptr);
+  auto focusHolder = [&robot] { return robot->focusHolder(); };
+  void* const hostWindow = this->host->handle();
+  ASSERT_TRUE(robot->focus(this->host->handle()));
+  this->settle();
+  ASSERT_EQ(focusHolder(), hostWindow);
+
+  const int output = TypeParam::kOutputIndex;
+  CPoint knob;
+  for (const auto& c : this->layout().controls)
+    if (c.tag == output) knob = TestFixture::centre(c.rect);
+  auto openField = [&] {
+    // Two quick presses in one place: the window makes the second a double-click.
+    ASSERT_TRUE(this->host->mouseDown(knob.x, knob.y, kLButton));
+    ASSERT_TRUE(this->host->mouseUp(knob.x, knob.y, 0));
+    ASSERT_TRUE(this->host->mouseDown(knob.x, knob.y, kLButton));
+    ASSERT_TRUE(this->host->mouseUp(knob.x, knob.y, 0));
+    this->settle();
+    ASSERT_NE(this->editor->valueField(), nullptr);
+    EXPECT_EQ(focusHolder(), this->editor->getFrame()->getSystemWindow())
+        << "the editor holds the keyboard while the field is open";
+    EditorHost::calls.clear();
+  };
+
+  openField();
+  for (const char* key : {"minus", "6", "period", "5", "Return"}) ASSERT_TRUE(robot->key(key)) << key;
+  this->settle();
+  EXPECT_EQ(this->editor->valueField(), nullptr);
+  EXPECT_EQ(this->effect->getParameter(output), *unitsOf<TypeParam>().parse(output, "-6.5"));
+  const auto log = EditorHost::log();
+  ASSERT_EQ(log.size(), 3u) << ::testing::PrintToString(log);
+  EXPECT_EQ(log[0], "begin " + std::to_string(output));
+  EXPECT_EQ(log[2], "end " + std::to_string(output));
+  EXPECT_EQ(focusHolder(), hostWindow) << "the focus went back to the host's window";
+
+  const float before = this->effect->getParameter(output);
+  openField();
+  for (const char* key : {"9", "BackSpace", "1", "Escape"}) ASSERT_TRUE(robot->key(key)) << key;
+  this->settle();
+  EXPECT_EQ(this->editor->valueField(), nullptr);
+  EXPECT_TRUE(EditorHost::calls.empty());
+  EXPECT_EQ(this->effect->getParameter(output), before);
+  EXPECT_EQ(focusHolder(), hostWindow) << "Escape gives the focus back too";
+
+  // Another window taking the focus cancels the field and keeps the focus it took.
+  openField();
+  ASSERT_TRUE(robot->focus(this->host->handle()));
+  this->settle();
+  EXPECT_EQ(this->editor->valueField(), nullptr);
+  EXPECT_EQ(focusHolder(), hostWindow);
+  EXPECT_TRUE(EditorHost::calls.empty());
+
+  // Closing the editor with the field open gives it back as well.
+  openField();
+  this->dispatch(effEditClose);
+  EXPECT_EQ(focusHolder(), hostWindow);
+  EXPECT_TRUE(EditorHost::calls.empty());
 }
 
 TYPED_TEST(EditorWindow, TheWheelTurnsAKnobAndOverTheBackgroundScrollsTheHost) {
