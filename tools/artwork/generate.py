@@ -27,6 +27,7 @@ import argparse
 import math
 import os
 import random
+import re
 
 import cairo
 
@@ -84,24 +85,25 @@ TESSARO = {
         (None, 6, 118), ("LOW", 121, 232), ("MID", 234, 344), ("HIGH", 347, 462), ("OUTPUT", 464, 567),
     ],
     "stepped": [
-        # bitmap, knob rect, hot zones, labels, caption, caption position (x, y)
+        # bitmap, knob rect, hot zones, labels (read from the product's table
+        # of printed scales, in its row order), caption, caption position
         ("redl.png", (36, 160, 89, 213),
          [(30, 216, 50, 232), (17, 180, 33, 196), (27, 147, 80, 163), (79, 147, 95, 163), (95, 179, 115, 195)],
-         ["OFF", "40", "67", "137", "264"], "LOW CUT", (62, 139)),
+         None, "LOW CUT", (62, 139)),
         ("red.png", (488, 160, 541, 213),
          [(482, 216, 498, 232), (466, 180, 482, 196), (479, 147, 495, 163), (531, 147, 547, 163),
           (547, 179, 563, 195), (531, 216, 547, 232)],
-         ["6k", "8k", "10k", "14k", "18k", "OFF"], "HIGH CUT", (514, 139)),
+         None, "HIGH CUT", (514, 139)),
         ("black.png", (146, 75, 199, 128),
          [(137, 126, 157, 142), (124, 85, 140, 101), (163, 58, 179, 74), (203, 84, 223, 100), (186, 126, 206, 142)],
-         ["OFF", "70", "120", "180", "260"], None, None),
+         None, None, None),
         ("black2.png", (384, 75, 437, 128),
          [(371, 126, 391, 142), (371, 63, 391, 79), (430, 63, 450, 79), (434, 125, 454, 141)],
-         ["OFF", "3.5k", "4.6k", "8.5k"], None, None),
+         None, None, None),
         ("blue.png", (265, 75, 318, 128),
          [(257, 126, 277, 142), (237, 100, 257, 116), (250, 72, 270, 88), (281, 60, 301, 76), (315, 73, 335, 89),
           (317, 101, 337, 117), (304, 126, 324, 142)],
-         ["OFF", "350", "700", "1.6k", "3.2k", "4.8k", "7.2k"], None, None),
+         None, None, None),
     ],
     "gains": [  # bitmap, rect, caption
         ("gain.png", (145, 184, 198, 237), "dB"),
@@ -144,29 +146,29 @@ PALLIDO = {
         ("red.png", (40, 157, 93, 210),
          [(34, 211, 54, 227), (18, 176, 44, 192), (30, 144, 46, 160), (82, 144, 98, 160), (99, 176, 119, 192),
           (79, 211, 99, 227)],
-         ["OFF", "27", "46", "84", "151", "278"], "LOW CUT", (66, 136)),
+         None, "LOW CUT", (66, 136)),
         ("red.png", (588, 157, 641, 210),
          [(575, 210, 595, 226), (564, 177, 584, 193), (574, 146, 594, 162), (630, 146, 650, 162),
           (644, 177, 664, 193), (628, 210, 648, 226)],
-         ["3.9k", "5.5k", "8.1k", "12k", "17k", "OFF"], "HIGH CUT", (614, 136)),
+         None, "HIGH CUT", (614, 136)),
         ("black.png", (147, 73, 200, 126),
          [(139, 127, 159, 143), (126, 93, 142, 109), (139, 62, 155, 78), (192, 62, 212, 78), (206, 93, 226, 109),
           (189, 127, 209, 143)],
-         ["OFF", "110", "180", "310", "560", "1.1k"], None, None),
+         None, None, None),
         ("blue.png", (269, 73, 322, 126),
          [(260, 126, 280, 142), (245, 110, 265, 126), (243, 94, 263, 110), (245, 75, 265, 91), (259, 59, 279, 75),
           (284, 52, 304, 68), (313, 57, 333, 73), (324, 74, 344, 90), (328, 92, 348, 108), (328, 110, 348, 126),
           (313, 126, 342, 142)],
-         ["OFF", "220", "270", "330", "390", "470", "560", "680", "820", "1k", "1.2k"], None, None),
+         None, None, None),
         ("blue.png", (374, 73, 427, 126),
          [(366, 126, 386, 142), (354, 109, 374, 125), (350, 92, 370, 108), (353, 74, 373, 90), (366, 58, 386, 74),
           (389, 54, 409, 70), (415, 57, 435, 73), (427, 74, 447, 90), (431, 92, 451, 108), (426, 109, 446, 125),
           (414, 126, 434, 142)],
-         ["OFF", "1.5k", "1.8k", "2.2k", "2.7k", "3.3k", "3.9k", "4.7k", "5.6k", "6.8k", "8.2k"], None, None),
+         None, None, None),
         ("black.png", (488, 73, 541, 126),
          [(474, 121, 494, 137), (464, 92, 484, 108), (479, 61, 499, 77), (530, 61, 550, 77), (545, 91, 565, 107),
           (531, 121, 551, 137)],
-         ["OFF", "1.1k", "1.5k", "2.3k", "3.4k", "5.4k"], None, None),
+         None, None, None),
     ],
     "gains": [
         ("gain.png", (147, 182, 200, 235), "dB"),
@@ -193,6 +195,26 @@ PALLIDO = {
     "about_area": (10, 8, 30, 28),
     "badge_area": (6, 38, 122, 74),
 }
+
+def printed_scales(product):
+    """The scale labels the product's table prints, row by row: the same
+    rows the editor's click zones and typed values use, so the pictures can
+    never show a position the plug-in does not have."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    with open(os.path.join(here, "..", "..", "plugin", product + ".cpp"), encoding="utf-8") as f:
+        source = f.read()
+    table = source[source.index("kPrintedScales["):]
+    table = table[: table.index("};")]
+    return [re.findall(r'"([^"]*)"', row) for row in re.findall(r"\{\d+, \{([^}]*)\}\},", table)]
+
+
+def with_printed_scales(p, product):
+    rows = printed_scales(product)
+    if len(rows) != len(p["stepped"]):
+        raise SystemExit("%s: %d printed scales for %d stepped knobs" % (product, len(rows), len(p["stepped"])))
+    p["stepped"] = [k[:3] + (labels,) + k[4:] for k, labels in zip(p["stepped"], rows)]
+    return p
+
 
 KNOB_CAPS = {  # cap colour, skirt colour, pointer colour
     "red.png": (rgb("#b8332a"), rgb("#1b1b1d"), LEGEND),
@@ -971,6 +993,7 @@ def main():
     parser.add_argument("--out", default=os.path.join(here, "..", "..", "resources"))
     args = parser.parse_args()
     for key, p in (("tessaro", TESSARO), ("pallido", PALLIDO)):
+        p = with_printed_scales(p, key)
         folder = os.path.join(args.out, key)
         os.makedirs(folder, exist_ok=True)
         for scale in SCALES:
