@@ -94,6 +94,8 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   EffectAccess& access() { return *access_; }
   CControl* parameterControl(int index) const;
   COptionMenu* fileMenu() const { return fileMenu_; }
+  // The file menu's last entry: the sizes, then "Automatic".
+  COptionMenu* sizeMenu() const { return sizeMenu_; }
   COptionMenu* presetMenu() const { return presetMenu_; }
   CTextLabel* presetLabel() const { return presetLabel_; }
   CKickButton* previousButton() const { return previous_; }
@@ -145,6 +147,9 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   bool runFileDialog(bool save, bool bank, bool inPresetFolder, char (&path)[platform::kPathCapacity]);
   bool askToReplace(const char* path);
   void showMessage(const std::string& text, const char* caption);
+  void addSizeMenu();
+  // Checks the user's size, or "Automatic" when the user chose none.
+  void showChosenSize();
 
   const EditorLayout& layout_;
   std::unique_ptr<EffectAccess> access_;
@@ -155,6 +160,7 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
 
   std::vector<CControl*> parameterControls_;
   COptionMenu* fileMenu_ = nullptr;
+  COptionMenu* sizeMenu_ = nullptr;  // owned by its entry in the file menu
   COptionMenu* presetMenu_ = nullptr;
   CTextLabel* presetLabel_ = nullptr;
   CKickButton* previous_ = nullptr;

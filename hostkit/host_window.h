@@ -52,4 +52,11 @@ class HostWindow {
 // Null when the system has no display to put a window on.
 std::unique_ptr<HostWindow> createHostWindow(const char* title, int width, int height);
 
+// Makes the windows this thread creates from now on aware of each screen's
+// DPI (Windows' per-monitor mode, version 2), as current hosts' are: the
+// system then reports their real DPI instead of 96. False where the system
+// has no such mode (before Windows 10 1703, and on X11, where every window
+// sees the desktop's setting).
+bool becomePerMonitorDpiAware();
+
 }  // namespace sorvane::hostkit

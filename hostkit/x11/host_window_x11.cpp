@@ -320,4 +320,6 @@ std::unique_ptr<HostWindow> createHostWindow(const char* title, int width, int h
   return X11HostWindow::create(title, width, height);
 }
 
+bool becomePerMonitorDpiAware() { return false; }
+
 }  // namespace sorvane::hostkit
