@@ -142,6 +142,23 @@ TEST(UserSettingsFolder, TheOverrideThenAnAbsoluteXdgConfigHomeThenHomesConfig) 
   EXPECT_TRUE(userSettings().setValue("size", "175"));
   EXPECT_EQ(readAll(tree.root / "mine" / "settings"), "# Sorvane editor settings\nsize=175\n");
 }
+#else
+TEST(UserSettingsFolder, TheOverrideThenTheRoamingApplicationData) {
+  const char* before = std::getenv("SORVANE_SETTINGS_DIR");
+  const std::string old = before ? before : "";
+  _putenv_s("SORVANE_SETTINGS_DIR", "");
+  const std::string folder = userSettingsFolder();
+  ASSERT_GT(folder.size(), 8u);
+  EXPECT_EQ(folder.substr(folder.size() - 8), "\\Sorvane") << folder;
+  if (const char* appData = std::getenv("APPDATA")) {
+    EXPECT_EQ(folder, std::string(appData) + "\\Sorvane");
+  }
+  TempTree tree;
+  _putenv_s("SORVANE_SETTINGS_DIR", (tree.root / "mine").string().c_str());
+  EXPECT_TRUE(userSettings().setValue("size", "175"));
+  EXPECT_EQ(readAll(tree.root / "mine" / "settings"), "# Sorvane editor settings\nsize=175\n");
+  _putenv_s("SORVANE_SETTINGS_DIR", old.c_str());
+}
 #endif
 
 TEST(SystemScale, DotsPerInchAreAPercentOf96AndNonsenseIsNothing) {

@@ -3,6 +3,13 @@
 // host window aware of each screen's DPI, as current hosts make theirs. The
 // editor takes the system's size from the host's window when it opens, and
 // a later change from the DPI message its own window gets.
+//
+// What Wine 8.0 does (measured): it refuses per-monitor mode version 2
+// (SetThreadDpiAwarenessContext answers null, error 87) and takes version 1;
+// and its programs are per-monitor aware from the start, so GetDpiForWindow
+// and GetDpiForSystem answer 192 for every window, aware or not. Under Wine
+// these tests therefore cannot show that a host window that is not DPI
+// aware gets 96 (and the editor 100 %), as on Windows.
 #include <gtest/gtest.h>
 
 #include "gui/draw/scaling.h"
@@ -63,12 +70,12 @@ class Win32At200 : public Win32EditorTest<Product> {
     this->host->setClientSize(size.x, size.y);
     return this->open();
   }
-  bool aware = false;
+  int aware = 0;  // the per-monitor mode version the host's thread took
 };
 TYPED_TEST_SUITE(Win32At200, Products);
 
 TYPED_TEST(Win32At200, TheSystemReports192DotsPerInchForTheHostsWindow) {
-  EXPECT_TRUE(this->aware) << "the system has per-monitor mode (Windows 10 1703 and Wine 8 have)";
+  EXPECT_GE(this->aware, 1) << "the system has a per-monitor mode (Windows 10 1607 and Wine 8 have)";
   const int dpi = probe::windowDpi(this->host->handle());
   EXPECT_EQ(dpi, 192) << "GetDpiForWindow of the host's window";
   EXPECT_EQ(platform::nativeWindowSystem().systemScale(this->host->handle()), 200);
