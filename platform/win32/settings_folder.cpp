@@ -2,13 +2,20 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "platform/settings.h"
 
 namespace sorvane::platform {
 namespace {
+
+// The process's environment as the system keeps it (the C library's copy
+// misses changes made through the system), "" for none.
+std::string environmentValue(const char* name) {
+  char value[MAX_PATH * 2];
+  const DWORD length = GetEnvironmentVariableA(name, value, sizeof(value));
+  return length > 0 && length < sizeof(value) ? std::string(value, length) : std::string();
+}
 
 // The roaming application-data folder in the system's code page, as every
 // other path of ours is; the environment's when the shell names none.
@@ -24,8 +31,7 @@ std::string roamingAppData() {
     }
   }
   if (wide) CoTaskMemFree(wide);
-  if (folder.empty())
-    if (const char* env = std::getenv("APPDATA"); env && *env) folder = env;
+  if (folder.empty()) folder = environmentValue("APPDATA");
   return folder;
 }
 
@@ -41,7 +47,7 @@ char settingsPathSeparator() { return '\\'; }
 std::string settingsWriterTag() { return std::to_string(static_cast<unsigned long>(GetCurrentProcessId())); }
 
 std::string userSettingsFolder() {
-  if (const char* own = std::getenv("SORVANE_SETTINGS_DIR"); own && *own) return own;
+  if (std::string own = environmentValue("SORVANE_SETTINGS_DIR"); !own.empty()) return own;
   const std::string appData = roamingAppData();
   return appData.empty() ? std::string() : appData + "\\Sorvane";
 }

@@ -12,7 +12,13 @@
 // aware gets 96 (and the editor 100 %), as on Windows.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "gui/draw/scaling.h"
+#include "platform/settings.h"
 #include "tests/editor/golden.h"
 #include "tests/window/win32_fixture.h"
 
@@ -21,6 +27,19 @@ namespace {
 
 namespace probe = hostkit::win32probe;
 using Source = editor::AEffGUIEditor::ScaleSource;
+
+// A folder of the test's own below the system's temporary one.
+struct TempFolder {
+  TempFolder() {
+    std::random_device entropy;
+    path = (std::filesystem::temp_directory_path() / ("sorvane-size-" + std::to_string(entropy()))).string();
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  std::string path;
+};
 
 template <class Product>
 class Win32At200 : public Win32EditorTest<Product> {
@@ -116,6 +135,30 @@ TYPED_TEST(Win32At200, ADpiMessageToTheEditorsWindowResizesThePanelAtTheNextIdle
              call.value == this->panelAt(150).y;
   EXPECT_TRUE(asked) << "the host was asked for the window at 150 %";
   this->close();
+}
+
+// FILE, then Size, then "100 %", with the keys, through the system's own
+// pop-up menu and its sub-menu: the panel goes down to 100 % at the next
+// idle and the choice is kept in the settings folder.
+TYPED_TEST(Win32At200, TheSizeSubMenuOfTheSystemsPopUpChoosesASizeThatIsKept) {
+  TempFolder folder;
+  probe::setEnvironment("SORVANE_SETTINGS_DIR", folder.path.c_str());
+  ASSERT_TRUE(this->openSized());
+  ASSERT_EQ(this->editor->getShownScale(), 200);
+  {
+    // Seven commands lead to Size; Right opens it on its first entry.
+    std::vector<probe::Key> keys(7, probe::Key::Down);
+    keys.insert(keys.end(), {probe::Key::Right, probe::Key::Return});
+    probe::MenuDriver driver(keys, 10000);
+    this->click(TestFixture::centre(scaleToWindow(this->layout().fileMenu, 200)));
+    EXPECT_EQ(driver.finish(), "");
+  }
+  EXPECT_EQ(this->editor->getScale(Source::User), 100);
+  this->pump(100);
+  EXPECT_EQ(this->editor->getShownScale(), 100);
+  EXPECT_EQ(platform::FolderSettings(folder.path).value("size"), "100");
+  this->close();
+  probe::setEnvironment("SORVANE_SETTINGS_DIR", nullptr);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // loop, pictures read back from the server. The editor is made with the
 // system's own services, exactly as the plug-in library makes it.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +18,7 @@
 #include "hostkit/host_window.h"
 #include "hostkit/x11/robot.h"
 #include "platform/menu/menu_model.h"
+#include "platform/settings.h"
 #include "platform/ui_services.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/editor/golden.h"
@@ -567,6 +569,38 @@ TYPED_TEST(EditorWindow, ADesktopAt192DotsPerInchOpensThePanelAt200PercentAsTheH
   this->click(TestFixture::centre(ab));
   EXPECT_NE(this->editor->access().getActiveSide(), side);
   this->dispatch(effEditClose);
+}
+
+// FILE, then Size, then "200 %", with the keys, through our own X11 pop-up
+// and its sub-menu: the panel grows at the next idle (the host agrees) and
+// the choice is kept in the settings folder.
+TYPED_TEST(EditorWindow, TheSizeSubMenuOfThePopUpChoosesASizeThatIsKept) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("sorvane-size-" + std::to_string(::getpid()));
+  const char* before = std::getenv("SORVANE_SETTINGS_DIR");
+  const std::string old = before ? before : "";
+  setenv("SORVANE_SETTINGS_DIR", folder.c_str(), 1);
+  ASSERT_TRUE(this->open());
+  MenuDriver driver([](Robot& robot, const DrawRect&) {
+    // Seven commands lead to Size; Right opens it on "100 %", four more reach "200 %".
+    for (int i = 0; i < 7; ++i)
+      if (!robot.key("Down")) return false;
+    return robot.key("Right") && robot.key("Down") && robot.key("Down") && robot.key("Down") && robot.key("Down") &&
+           robot.key("Return");
+  });
+  this->click(TestFixture::centre(this->layout().fileMenu));
+  driver.finish();
+  EXPECT_TRUE(driver.shown) << "the pop-up never showed";
+  EXPECT_FALSE(driver.watchdogFired) << "the pop-up stayed open";
+  EXPECT_EQ(this->editor->getScale(editor::AEffGUIEditor::ScaleSource::User), 200);
+  this->host->setClientSize(2 * this->layout().width, 2 * this->layout().height);
+  this->settle();
+  EXPECT_EQ(this->editor->getShownScale(), 200);
+  EXPECT_EQ(platform::FolderSettings(folder.string()).value("size"), "200");
+  this->dispatch(effEditClose);
+  old.empty() ? unsetenv("SORVANE_SETTINGS_DIR") : setenv("SORVANE_SETTINGS_DIR", old.c_str(), 1);
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
 }
 
 }  // namespace
