@@ -159,7 +159,12 @@ void AEffGUIEditor::readUserScale() noexcept {
 void AEffGUIEditor::readSystemScale(void* parent) noexcept {
   systemScaleRead = true;
   if (!services.windows) return;
-  const int percent = services.windows->systemScale(parent);
+  int percent = 0;
+  try {
+    percent = services.windows->systemScale(parent);
+  } catch (...) {
+    // Nothing about the size may reach the host: the system says nothing.
+  }
   // Nothing usable from the system clears what it said before.
   const int snapped = percent > 0 ? nearestEditorScale(percent / 100.0) : 0;
   setScale(ScaleSource::System, snapped);

@@ -200,9 +200,13 @@ TYPED_TEST(EditorSizes, AMissingFolderIsMadeAndAnUnwritableOneStillLetsTheChoice
 
 TYPED_TEST(EditorSizes, TheSystemsSizeComesAtOpeningAndWhenTheWindowReportsAChange) {
   this->ui.windows.systemPercent = 192;  // 184 dots per inch: snapped to the nearest size
-  EXPECT_EQ(this->rectSize(), this->panelAt(200));
+  EXPECT_EQ(this->rectSize(), this->panelAt(200)) << "the main screen's, before the host's window is known";
   EXPECT_EQ(this->editor->getScale(Source::System), 200);
+  this->ui.windows.systemPercent = 250;  // the host's window is on another screen
   ASSERT_TRUE(this->open());
+  EXPECT_EQ(this->windowSize(), this->panelAt(250)) << "the host window's screen, asked at opening";
+  this->window->reportedScale = 200;
+  this->idle();
   EXPECT_EQ(this->windowSize(), this->panelAt(200));
   // Moved to another screen.
   this->window->reportedScale = 150;
