@@ -23,6 +23,11 @@
 // first, and the arrows walk the presets in depth-first folder order. Program
 // mode otherwise: the menu lists the twelve programs and the file menu loads
 // and saves presets and banks through file dialogs.
+//
+// The file menu ends, after a separator, with the Size sub-menu: the
+// supported sizes and "Automatic", the user's choice checked; a choice goes
+// to chooseScale (AEffGUIEditor), so the file menu's own entries keep their
+// positions in both modes.
 #pragma once
 
 #include <atomic>
