@@ -100,6 +100,13 @@ endif()
 # and the Windows ones run through the emulator (Wine) set by the toolchain.
 #   sorvane_add_test(name SOURCES ... LIBS ... [LABELS label...])
 # LABELS go on every test of the program (ctest -L selects them).
+# The editors' settings of every test live in the build tree, never in the
+# user's own (Wine reaches the build tree through its Z: drive).
+if(CMAKE_CROSSCOMPILING)
+  set(SORVANE_TEST_SETTINGS_DIR "Z:${CMAKE_BINARY_DIR}/test-settings")
+else()
+  set(SORVANE_TEST_SETTINGS_DIR "${CMAKE_BINARY_DIR}/test-settings")
+endif()
 function(sorvane_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -111,13 +118,13 @@ function(sorvane_add_test name)
     # One Wine start per program: listing each case would start Wine hundreds of times.
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES
-      ENVIRONMENT "SORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;WINEDEBUG=-all")
+      ENVIRONMENT "SORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;WINEDEBUG=-all;SORVANE_SETTINGS_DIR=${SORVANE_TEST_SETTINGS_DIR}")
     if(T_LABELS)
       set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
     endif()
   else()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-      PROPERTIES ENVIRONMENT "SORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+      PROPERTIES ENVIRONMENT "SORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;SORVANE_SETTINGS_DIR=${SORVANE_TEST_SETTINGS_DIR}")
     if(T_LABELS)
       # The discovered tests exist only once ctest has read the discovery's
       # script, which leaves their names in ${name}_TESTS; a script read after
@@ -138,14 +145,19 @@ find_program(SORVANE_XVFB_RUN xvfb-run)
 # -noreset: a server resets when its last client goes and refuses
 # connections meanwhile, so a program that opens a second connection right
 # after closing its first (probing for a display, say) would find none.
-set(SORVANE_XVFB_SERVER_ARGS "-screen 0 1280x1024x24 -noreset")
+# The screen holds the larger editor at 200 % (1342 pixels wide) whole, so
+# every pixel of it can be read back.
+set(SORVANE_XVFB_SERVER_ARGS "-screen 0 1600x1200x24 -noreset")
 function(sorvane_add_window_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "WINEPREFIX" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_WINEPREFIX)
+    set(T_WINEPREFIX ${SORVANE_WINEPREFIX})
+  endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main sorvane_warnings)
   if(CMAKE_CROSSCOMPILING)
     target_link_options(${name} PRIVATE -static)
-    set(run env WINEDEBUG=-all WINEPREFIX=${SORVANE_WINEPREFIX} "WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe="
+    set(run env WINEDEBUG=-all WINEPREFIX=${T_WINEPREFIX} "WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe="
       wine $<TARGET_FILE:${name}>)
   else()
     set(run $<TARGET_FILE:${name}>)
@@ -156,7 +168,7 @@ function(sorvane_add_window_test name)
     add_test(NAME ${name} COMMAND sh -c "echo 'xvfb-run not found (Debian package xvfb): window tests cannot run' >&2; exit 1")
   endif()
   set_tests_properties(${name} PROPERTIES LABELS window TIMEOUT 600 RESOURCE_LOCK ${SORVANE_WINDOW_TEST_LOCK}
-    ENVIRONMENT "SORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+    ENVIRONMENT "SORVANE_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;SORVANE_SETTINGS_DIR=${SORVANE_TEST_SETTINGS_DIR}")
 endfunction()
 # Window tests take turns: xvfb-run -a looks for a free display number
 # without reserving it, so two starting together can pick the same one and

@@ -94,6 +94,10 @@ platform::MessageBoxService& AEffGUIEditor::gatedMessages() { return *gate; }
 
 bool AEffGUIEditor::getRect(ERect** out) {
   if (!out) return false;
+  if (!frame) {
+    readUserScale();
+    if (!systemScaleRead) readSystemScale(nullptr);
+  }
   // While the host is asked for a new size it may ask for the rectangle.
   const int percent = askingScale ? askingScale : getShownScale();
   rect.top = rect.left = 0;
@@ -133,6 +137,51 @@ int AEffGUIEditor::getScale() const noexcept {
 
 int AEffGUIEditor::getShownScale() const noexcept { return frame ? frame->getScale() : getScale(); }
 
+namespace {
+constexpr const char* kSizeKey = "size";
+constexpr const char* kAutomaticSize = "automatic";
+}  // namespace
+
+void AEffGUIEditor::readUserScale() noexcept {
+  if (userScaleRead) return;
+  userScaleRead = true;
+  if (!services.settings) return;
+  try {
+    const std::string text = services.settings->value(kSizeKey);
+    // Only a size exactly as chooseScale writes it: anything else is no choice.
+    for (int percent : kEditorScales)
+      if (text == std::to_string(percent)) setScale(ScaleSource::User, percent);
+  } catch (...) {
+    // No memory for a few bytes: no choice.
+  }
+}
+
+void AEffGUIEditor::readSystemScale(void* parent) noexcept {
+  systemScaleRead = true;
+  if (!services.windows) return;
+  int percent = 0;
+  try {
+    percent = services.windows->systemScale(parent);
+  } catch (...) {
+    // Nothing about the size may reach the host: the system says nothing.
+  }
+  // Nothing usable from the system clears what it said before.
+  const int snapped = percent > 0 ? nearestEditorScale(percent / 100.0) : 0;
+  setScale(ScaleSource::System, snapped);
+}
+
+bool AEffGUIEditor::chooseScale(int percent) noexcept {
+  if (percent != 0 && !isEditorScale(percent)) return false;
+  userScaleRead = true;  // a choice made now beats the file's
+  setScale(ScaleSource::User, percent);
+  if (!services.settings) return false;
+  try {
+    return services.settings->setValue(kSizeKey, percent ? std::to_string(percent) : std::string(kAutomaticSize));
+  } catch (...) {
+    return false;
+  }
+}
+
 VstIntPtr AEffGUIEditor::vendorSpecific(VstInt32 index, VstIntPtr value, void*, float opt) {
   if (index != kScaleFactorIndex || value != kScaleFactorValue) return 0;
   const int percent = nearestEditorScale(opt);
@@ -149,6 +198,13 @@ void AEffGUIEditor::applyScaleChange() {
   // Views of the tree may be on the stack of an event or a modal call; the
   // window is resized only from an idle of its own.
   if (!frame || !frame->isWindowOpen() || inModalCall() || frame->isHandlingEvent() || askingScale != 0) return;
+  if (platform::NativeWindow* window = frame->getNativeWindow()) {
+    const int reported = window->systemScale();
+    if (reported > 0 && reported != windowReportedScale) {
+      windowReportedScale = reported;
+      setScale(ScaleSource::System, nearestEditorScale(reported / 100.0));
+    }
+  }
   const int wanted = getScale();
   const int shown = frame->getScale();
   if (wanted == shown) {
@@ -190,6 +246,9 @@ void AEffGUIEditor::scaleChangeRefused(int percent) {
 }
 
 bool AEffGUIEditor::open(void* parentWindow) {
+  readUserScale();
+  readSystemScale(parentWindow);
+  windowReportedScale = 0;
   systemWindow = parentWindow;
   currentOpening = ++openings;
   if (currentOpening == 0) currentOpening = ++openings;  // 0 means closed
@@ -200,6 +259,7 @@ void AEffGUIEditor::close() {
   systemWindow = nullptr;
   currentOpening = 0;
   askingScale = refusedScale = 0;
+  systemScaleRead = false;
 }
 
 void AEffGUIEditor::idle() {

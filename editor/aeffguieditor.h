@@ -33,6 +33,15 @@
 // that refuses keeps the panel at its size until the next opening, which
 // opens at the new one; the panel says so once for each size refused.
 //
+// The user's size is kept in the user's settings (platform/settings.h, the
+// key "size": a supported size or "automatic"), read at the editor's first
+// effEditGetRect or effEditOpen, and written by chooseScale; a file that
+// says nothing usable is no choice, and a choice that cannot be written
+// still holds for this editor. The system's size is asked at every opening
+// (for the host's window) and whenever the rectangle is asked while closed
+// (for the main screen); a change the open window reports (another screen,
+// another setting) is taken up at the next idle, like any other.
+//
 // Thread contract: the host's user-interface thread only.
 #pragma once
 
@@ -82,6 +91,10 @@ class AEffGUIEditor : public AEffEditor, public GUIEditorInterface {
   int getScale() const noexcept;
   // One source's size, 0 when it has none.
   int getScale(ScaleSource source) const noexcept;
+  // The user chooses a size (0: none, the host's or the system's then
+  // rules): set, and kept in the user's settings. False when it could not
+  // be kept (it holds for this editor all the same).
+  bool chooseScale(int percent) noexcept;
   // The size the open panel is drawn at (it waits for the next idle, or the
   // next opening when the host refused); getScale() while closed.
   int getShownScale() const noexcept;
@@ -114,6 +127,10 @@ class AEffGUIEditor : public AEffEditor, public GUIEditorInterface {
   void applyScaleChange();
   // The host refused the window size for percent: tells the user, once.
   virtual void scaleChangeRefused(int percent);
+  // The user's size from the settings, the first time only.
+  void readUserScale() noexcept;
+  // The system's size for a window in parent (null: the main screen).
+  void readSystemScale(void* parent) noexcept;
 
   CFrame* frame = nullptr;  // owned while open
   ERect rect{};
@@ -136,6 +153,9 @@ class AEffGUIEditor : public AEffEditor, public GUIEditorInterface {
   int scales[3] = {0, 0, 0};  // by ScaleSource, 0 where a source has none
   int askingScale = 0;        // the size the host is being asked for, while it is
   int refusedScale = 0;       // the size the host refused in this opening
+  bool userScaleRead = false;
+  bool systemScaleRead = false;  // while closed: since the last opening
+  int windowReportedScale = 0;   // the open window's last report of the system's size
 };
 
 }  // namespace sorvane::editor

@@ -12,6 +12,7 @@
 #include "gui/controls/csplashscreen.h"
 #include "gui/draw/cbitmap.h"
 #include "gui/draw/cfontdesc.h"
+#include "gui/draw/scaling.h"
 
 namespace sorvane::editor {
 namespace {
@@ -24,6 +25,9 @@ constexpr const char* kFolderModeFileMenu[] = {"Save Preset", "Save Preset As", 
                                                "-",           "Sorvane Website"};
 constexpr const char* kProgramModeFileMenu[] = {"Save Preset", "Load Preset", "-", "Save Bank",      "Load Bank",
                                                 "-",           "User Manual", "-", "Sorvane Website"};
+
+constexpr const char* kSizeMenuTitle = "Size";
+constexpr const char* kAutomaticSizeTitle = "Automatic";
 
 // The pictures of one opening, each held once until the controls hold their
 // own, and each decoded (or made) for the opening's size as it is loaded, so
@@ -182,6 +186,7 @@ bool sorvaneGUI::build(void* parentWindow) {
     for (const char* entry : kFolderModeFileMenu) fileMenu_->addEntry(entry);
   else
     for (const char* entry : kProgramModeFileMenu) fileMenu_->addEntry(entry);
+  addSizeMenu();
   fileMenu_->setValue(0);
   frame->addView(fileMenu_);
 
@@ -230,6 +235,27 @@ bool sorvaneGUI::build(void* parentWindow) {
   return true;
 }
 
+void sorvaneGUI::addSizeMenu() {
+  // After every other entry, so their positions stay what fileMenuChosen knows.
+  fileMenu_->addEntry("-");
+  sizeMenu_ = new COptionMenu(CRect(0, 0, 0, 0), this, layout_.tags.fileMenu, nullptr, nullptr, kCheckStyle);
+  for (int percent : kEditorScales) sizeMenu_->addItem((std::to_string(percent) + " %").c_str());
+  sizeMenu_->addItem(kAutomaticSizeTitle);
+  fileMenu_->addEntry(sizeMenu_, kSizeMenuTitle);
+  showChosenSize();
+}
+
+void sorvaneGUI::showChosenSize() {
+  if (!sizeMenu_) return;
+  const int chosen = getScale(ScaleSource::User);
+  int index = static_cast<int>(std::size(kEditorScales));  // Automatic
+  for (int i = 0; i < static_cast<int>(std::size(kEditorScales)); ++i)
+    if (kEditorScales[i] == chosen) index = i;
+  if (sizeMenu_->getCurrentIndex() == index && sizeMenu_->isCheckEntry(index)) return;
+  sizeMenu_->checkEntryAlone(index);
+  sizeMenu_->setValue(static_cast<float>(index));
+}
+
 void sorvaneGUI::releaseTree() {
   // The copy button that is not in the tree belongs to the editor alone.
   for (CKickButton** copy : {&copyAToB_, &copyBToA_}) {
@@ -243,6 +269,7 @@ void sorvaneGUI::releaseTree() {
   currentMenu_ = nullptr;
   currentEntry_ = -1;
   fileMenu_ = nullptr;
+  sizeMenu_ = nullptr;
   presetLabel_ = nullptr;
   previous_ = next_ = nullptr;
   abSwitch_ = nullptr;
@@ -306,6 +333,7 @@ void sorvaneGUI::idle() {
     CView* over = frame->getModalView() ? nullptr : frame->getMouseOverView();
     readout_->idle(readoutKnob(over), readoutTime());
   }
+  showChosenSize();
   AEffGUIEditor::idle();
 }
 
@@ -361,7 +389,15 @@ void sorvaneGUI::valueChanged(CControl* control) {
     if (readout_) readout_->valueChanged(control);
   } else if (tag == tags.fileMenu) {
     // Only this opening's menu: an old one's report names an entry of its own.
-    if (fileMenu_ && control == fileMenu_) fileMenuChosen(fileMenu_->getCurrentIndex());
+    if (fileMenu_ && control == fileMenu_) {
+      fileMenuChosen(fileMenu_->getCurrentIndex());
+    } else if (sizeMenu_ && control == sizeMenu_) {
+      // The last entry is Automatic: no size of the user's own.
+      const int index = sizeMenu_->getCurrentIndex();
+      const int count = static_cast<int>(std::size(kEditorScales));
+      if (index >= 0 && index <= count) chooseScale(index < count ? kEditorScales[index] : 0);
+      showChosenSize();
+    }
     control->setDirty(true);
   } else if (tag == tags.abSwitch) {
     if (abSwitch_) toggleSide();

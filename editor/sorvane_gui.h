@@ -24,6 +24,11 @@
 // first, and the arrows walk the presets in depth-first folder order. Program
 // mode otherwise: the menu lists the twelve programs and the file menu loads
 // and saves presets and banks through file dialogs.
+//
+// The file menu ends, after a separator, with the Size sub-menu: the
+// supported sizes and "Automatic", the user's choice checked; a choice goes
+// to chooseScale (AEffGUIEditor), so the file menu's own entries keep their
+// positions in both modes.
 #pragma once
 
 #include <atomic>
@@ -101,6 +106,8 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   EffectAccess& access() { return *access_; }
   CControl* parameterControl(int index) const;
   COptionMenu* fileMenu() const { return fileMenu_; }
+  // The file menu's last entry: the sizes, then "Automatic".
+  COptionMenu* sizeMenu() const { return sizeMenu_; }
   COptionMenu* presetMenu() const { return presetMenu_; }
   CTextLabel* presetLabel() const { return presetLabel_; }
   CKickButton* previousButton() const { return previous_; }
@@ -159,6 +166,9 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
   bool runFileDialog(bool save, bool bank, bool inPresetFolder, char (&path)[platform::kPathCapacity]);
   bool askToReplace(const char* path);
   void showMessage(const std::string& text, const char* caption);
+  void addSizeMenu();
+  // Checks the user's size, or "Automatic" when the user chose none.
+  void showChosenSize();
 
   const EditorLayout& layout_;
   std::unique_ptr<EffectAccess> access_;
@@ -169,6 +179,7 @@ class sorvaneGUI : public AEffGUIEditor, public CControlListener, public EndianS
 
   std::vector<CControl*> parameterControls_;
   COptionMenu* fileMenu_ = nullptr;
+  COptionMenu* sizeMenu_ = nullptr;  // owned by its entry in the file menu
   COptionMenu* presetMenu_ = nullptr;
   CTextLabel* presetLabel_ = nullptr;
   CKickButton* previous_ = nullptr;

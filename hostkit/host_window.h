@@ -52,4 +52,12 @@ class HostWindow {
 // Null when the system has no display to put a window on.
 std::unique_ptr<HostWindow> createHostWindow(const char* title, int width, int height);
 
+// Makes the windows this thread creates from now on aware of each screen's
+// DPI, as current hosts' are: the system then reports their real DPI
+// instead of 96. Windows' per-monitor mode version 2 where the system has
+// it, else version 1 (Wine 8 knows only that one); answers the version
+// taken, 0 where there is none (before Windows 10 1607, and on X11, where
+// every window sees the desktop's setting).
+int becomePerMonitorDpiAware();
+
 }  // namespace sorvane::hostkit

@@ -5,6 +5,7 @@
 add_library(sorvane_platform_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/headless/headless_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menu/menu_model.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/system_scale.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ui_services.cpp
 )
 if(WIN32)

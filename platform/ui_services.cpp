@@ -4,7 +4,7 @@ namespace sorvane::platform {
 
 const UiServices& nativeUiServices() {
   static const UiServices services{&nativeWindowSystem(), &nativePopupMenus(),  &systemClock(), &systemMessageBox(),
-                                   &systemFileSystem(),   &systemFileDialogs(), &systemShell()};
+                                   &systemFileSystem(),   &systemFileDialogs(), &systemShell(), &userSettings()};
   return services;
 }
 

@@ -137,6 +137,10 @@ class NativeWindow {
   // window's own pop-up menus are drawn at (system menus draw themselves).
   virtual void setContentScale(int percent) { contentScale_ = percent; }
   int contentScale() const { return contentScale_; }
+  // The system's size for this window's screen (system_scale.h) as the
+  // system last reported it while the window was open (a move to another
+  // screen, a changed setting), or 0 when it reported nothing.
+  virtual int systemScale() { return 0; }
 
  private:
   int contentScale_ = 100;
@@ -151,6 +155,12 @@ class WindowSystem {
   virtual std::unique_ptr<NativeWindow> createChildWindow(void* parent, int width, int height,
                                                           WindowClient& client) = 0;
   virtual const char* name() const = 0;
+  // The system's size (system_scale.h) for a window in parent, or for the
+  // main screen when parent is null; 0 when the system says nothing.
+  virtual int systemScale(void* parent) {
+    (void)parent;
+    return 0;
+  }
 };
 
 // The system's windows: Win32 on Windows, X11 where a display is reachable,

@@ -6,7 +6,9 @@
 #    which the mingw toolchain file searches.
 # 2. The Wine prefixes the cross-built tests run in, initialised once,
 #    headless and without prompts: build/wineprefix for the tests without a
-#    display, build/wineprefix-window for the window tests, each with its own
+#    display, build/wineprefix-window for the window tests and
+#    build/wineprefix-window-200 for those at Windows' 200 % (LogPixels
+#    192), each with its own
 #    Wine server (one server's desktop is either on a display or on none, so
 #    the two kinds must not share one).
 # Each step is skipped when already done; delete its folder to redo it.
@@ -46,8 +48,11 @@ init_wine_prefix() {
       "${run[@]}" wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f &&
       # No window manager runs on the virtual display: a window Wine thought
       # managed would wait 2 s for one at every destruction.
-      { [ "$kind" != window ] ||
+      { [ "$kind" = plain ] ||
         "${run[@]}" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f; } &&
+      # A desktop at 192 dots per inch: Windows' 200 % setting.
+      { [ "$kind" != window-200 ] ||
+        "${run[@]}" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f; } &&
       "${run[@]}" wineserver -w
   } >"$log" 2>&1 || {
     cat "$log" >&2
@@ -180,3 +185,4 @@ build_libpng() {
 build_libpng
 init_wine_prefix "$root/build/wineprefix" plain
 init_wine_prefix "$root/build/wineprefix-window" window
+init_wine_prefix "$root/build/wineprefix-window-200" window-200

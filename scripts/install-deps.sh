@@ -14,8 +14,9 @@ native_packages=(
   libpng-dev zlib1g-dev libsndfile1-dev libfreetype-dev
   # artwork generator
   fonts-liberation python3-cairo
-  # the editor's X11 window and the window tests on a virtual display
-  libx11-dev libxext-dev libxtst-dev xvfb xauth
+  # the editor's X11 window and the window tests on a virtual display (xrdb
+  # sets the desktop's size for the 200 % ones)
+  libx11-dev libxext-dev libxtst-dev xvfb xauth x11-xserver-utils
   # other hosts' plug-ins, loaded by the host tool's tests
   dpf-plugins-vst lsp-plugins-vst
   # fuzzing and leak checks

@@ -5,4 +5,6 @@ namespace sorvane::hostkit {
 
 std::unique_ptr<HostWindow> createHostWindow(const char*, int, int) { return nullptr; }
 
+int becomePerMonitorDpiAware() { return 0; }
+
 }  // namespace sorvane::hostkit

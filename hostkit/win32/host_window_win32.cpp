@@ -289,4 +289,18 @@ std::unique_ptr<HostWindow> createHostWindow(const char* title, int width, int h
   return window;
 }
 
+int becomePerMonitorDpiAware() {
+  // Looked up at run time: older systems lack the function.
+  using SetContext = HANDLE(WINAPI*)(HANDLE);
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  const auto setContext = user32 ? reinterpret_cast<SetContext>(
+                                       reinterpret_cast<void*>(GetProcAddress(user32, "SetThreadDpiAwarenessContext")))
+                                 : nullptr;
+  if (!setContext) return 0;
+  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, then _PER_MONITOR_AWARE.
+  if (setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4)))) return 2;
+  if (setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-3)))) return 1;
+  return 0;
+}
+
 }  // namespace sorvane::hostkit

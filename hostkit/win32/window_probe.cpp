@@ -255,6 +255,22 @@ bool classRegistered(void* module, const std::string& className) {
 
 int systemMajorVersion() { return static_cast<int>(GetVersion() & 0xFF); }
 
+int windowDpi(void* window) {
+  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  const auto getDpi = user32 ? reinterpret_cast<GetDpiForWindowFunction>(
+                                   reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")))
+                             : nullptr;
+  return getDpi ? static_cast<int>(getDpi(static_cast<HWND>(window))) : 0;
+}
+
+void sendDpiChanged(void* window, int dpi) {
+  RECT suggested{};
+  GetWindowRect(static_cast<HWND>(window), &suggested);
+  const WPARAM dpis = MAKEWPARAM(dpi, dpi);
+  SendMessageA(static_cast<HWND>(window), 0x02E0 /* WM_DPICHANGED */, dpis, reinterpret_cast<LPARAM>(&suggested));
+}
+
 ModalWatchdog::ModalWatchdog(Modal modal, std::vector<Key> keys, int timeoutMs)
     : modal_(modal),
       keys_(std::move(keys)),

@@ -59,6 +59,13 @@ std::string editorClassName(void* module);
 bool classRegistered(void* module, const std::string& className);
 int systemMajorVersion();
 
+// The DPI the system reports for window (GetDpiForWindow), or 0 where the
+// system has no such function.
+int windowDpi(void* window);
+// Tells window its screen's DPI changed to dpi, as the system does when a
+// window moves to another screen or the setting changes (WM_DPICHANGED).
+void sendDpiChanged(void* window, int dpi);
+
 // The keys a test sends into a pop-up menu.
 enum class Key { Down, Up, Right, Left, Return, Escape };
 

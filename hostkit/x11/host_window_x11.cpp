@@ -320,4 +320,6 @@ std::unique_ptr<HostWindow> createHostWindow(const char* title, int width, int h
   return X11HostWindow::create(title, width, height);
 }
 
+int becomePerMonitorDpiAware() { return 0; }
+
 }  // namespace sorvane::hostkit

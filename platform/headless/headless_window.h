@@ -39,6 +39,9 @@ class HeadlessWindow final : public NativeWindow {
   // A new picture of the size, all of it to be painted; refused for sizes
   // no picture can have, or where failNextResize is set.
   bool resize(int width, int height) override;
+  // What a test says the system last reported for this window's screen.
+  int systemScale() override { return reportedScale; }
+  int reportedScale = 0;
 
   // Delivers an event as a system would: leave tracking is used up by a
   // MouseLeave, capture ends with the button-up, the capture-lost message
@@ -91,6 +94,9 @@ class HeadlessWindowSystem final : public WindowSystem {
  public:
   std::unique_ptr<NativeWindow> createChildWindow(void* parent, int width, int height, WindowClient& client) override;
   const char* name() const override { return "headless"; }
+  // What a test gives as the system's size (0: the system says nothing).
+  int systemScale(void*) override { return systemPercent; }
+  int systemPercent = 0;
 
   // The newest window still alive, or null.
   HeadlessWindow* window() const { return newest_; }

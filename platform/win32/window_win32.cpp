@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_scale.h"
 #include "platform/win32/key_flags.h"
 #include "platform/win32/window_class.h"
 #include "platform/window.h"
@@ -59,6 +60,31 @@ std::int32_t buttonsFromKeys(WPARAM keys) {
 }
 
 constexpr std::int32_t kAnyButton = kButtonLeft | kButtonMiddle | kButtonRight | kButton4 | kButton5;
+
+// The DPI messages, which older headers lack.
+constexpr UINT kDpiChanged = 0x02E0;
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+constexpr UINT kDefaultDpi = 96;
+
+// The DPI functions exist from Windows 10 (1607) on; before, every window
+// has the default.
+template <class Function>
+Function user32Function(const char* name) {
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+UINT windowDpi(HWND hwnd) {
+  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = user32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+  return getDpiForWindow ? getDpiForWindow(hwnd) : kDefaultDpi;
+}
+
+UINT systemDpi() {
+  using GetDpiForSystemFunction = UINT(WINAPI*)();
+  static const auto getDpiForSystem = user32Function<GetDpiForSystemFunction>("GetDpiForSystem");
+  return getDpiForSystem ? getDpiForSystem() : kDefaultDpi;
+}
 
 int pointX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
 int pointY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
@@ -214,6 +240,7 @@ class Win32Window final : public NativeWindow {
     client_ = nullptr;
     if (hwnd_) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
   }
+  int systemScale() override { return systemScale_; }
   bool resize(int width, int height) override {
     if (!hwnd_) return false;
     if (!SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)) return false;
@@ -244,6 +271,7 @@ class Win32Window final : public NativeWindow {
   HWND previousFocus_ = nullptr;  // who had it before
   std::unique_ptr<DrawDevice> backBuffer_;
   DropTarget* dropTarget_ = nullptr;
+  int systemScale_ = 0;  // as the last DPI message reported it
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
@@ -542,6 +570,13 @@ LRESULT Win32Window::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       if (alive) setDropTarget(false);
       return 0;
     }
+    case kDpiChanged:
+    case kDpiChangedAfterParent: {
+      // Only noted: the editor takes it up at its next idle, outside this message.
+      const int dpi = message == kDpiChanged ? LOWORD(wParam) : static_cast<int>(windowDpi(hwnd));
+      if (const int percent = scaleFromDpi(dpi)) systemScale_ = percent;
+      return message == kDpiChanged ? 0 : DefWindowProcA(hwnd, message, wParam, lParam);
+    }
     case WM_NCDESTROY:
       hwnd_ = nullptr;
       SetWindowLongPtrA(hwnd, 0, 0);
@@ -560,6 +595,10 @@ class Win32WindowSystem final : public WindowSystem {
     return window;
   }
   const char* name() const override { return "win32"; }
+  int systemScale(void* parent) override {
+    if (parent && !IsWindow(static_cast<HWND>(parent))) return 0;
+    return scaleFromDpi(parent ? windowDpi(static_cast<HWND>(parent)) : systemDpi());
+  }
 };
 
 }  // namespace

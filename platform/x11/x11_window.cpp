@@ -1,12 +1,16 @@
 #include "platform/x11/x11_window.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
+
+#include "platform/system_scale.h"
 
 namespace sorvane::platform::x11 {
 namespace {
@@ -467,6 +471,36 @@ std::unique_ptr<NativeWindow> X11WindowSystem::createChildWindow(void* parent, i
                                                                  WindowClient& client) {
   if (parent == nullptr || width < 0 || height < 0) return nullptr;
   return X11Window::create(static_cast<Window>(reinterpret_cast<std::uintptr_t>(parent)), width, height, client);
+}
+
+int X11WindowSystem::systemScale(void* parent) {
+  int percent = 0;
+  if (Display* display = XOpenDisplay(nullptr)) {
+    auto connection = std::make_shared<Connection>(display);
+    Session session(connection);
+    Window root = DefaultRootWindow(display);
+    if (parent) {
+      XWindowAttributes attributes{};
+      if (XGetWindowAttributes(display, static_cast<Window>(reinterpret_cast<std::uintptr_t>(parent)), &attributes) &&
+          attributes.root)
+        root = attributes.root;
+    }
+    session.sync();
+    const Atom property = XInternAtom(display, "RESOURCE_MANAGER", True);
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    // The resources are a few kilobytes; 64 k of them is plenty.
+    if (property != None &&
+        XGetWindowProperty(display, root, property, 0, 16384, False, XA_STRING, &type, &format, &items, &after,
+                           &data) == Success &&
+        data && type == XA_STRING && format == 8)
+      percent = scaleFromXResources(std::string(reinterpret_cast<const char*>(data), items));
+    if (data) XFree(data);
+  }
+  if (percent == 0) percent = scaleFromGdkScale(std::getenv("GDK_SCALE"));
+  return percent;
 }
 
 X11WindowSystem& x11WindowSystem() {

@@ -108,6 +108,10 @@ class X11WindowSystem final : public WindowSystem {
  public:
   std::unique_ptr<NativeWindow> createChildWindow(void* parent, int width, int height, WindowClient& client) override;
   const char* name() const override { return "x11"; }
+  // Xft.dpi of the X resources on the parent's screen (the main screen's
+  // for null), else GDK_SCALE; read afresh each time, as xrdb may have
+  // changed them.
+  int systemScale(void* parent) override;
 };
 
 X11WindowSystem& x11WindowSystem();

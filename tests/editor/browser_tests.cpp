@@ -16,14 +16,14 @@ TYPED_TEST_SUITE(Browser, Products);
 TYPED_TEST(Browser, FolderModeNeedsAPlainDirectory) {
   ASSERT_TRUE(this->open());
   EXPECT_TRUE(this->editor->isFolderMode());
-  EXPECT_EQ(this->editor->fileMenu()->getNbEntries(), 6);
+  EXPECT_EQ(this->editor->fileMenu()->getNbEntries(), 8) << "six entries, a separator and Size";
   this->close();
 
   fs::remove_all(this->presets);
   std::ofstream(this->presets.string()) << "a file, not a folder";
   ASSERT_TRUE(this->open());
   EXPECT_FALSE(this->editor->isFolderMode());
-  EXPECT_EQ(this->editor->fileMenu()->getNbEntries(), 9);
+  EXPECT_EQ(this->editor->fileMenu()->getNbEntries(), 11) << "nine entries, a separator and Size";
   this->close();
 
   fs::remove(this->presets);

@@ -56,7 +56,8 @@ struct ScriptedUi {
   platform::FileSystemService* files = nullptr;
   platform::FileDialogService* dialogs = nullptr;
   platform::ShellService* shell = nullptr;
-  platform::UiServices bundle() { return {&windows, &menus, &clock, &messages, files, dialogs, shell}; }
+  platform::SettingsStore* settings = nullptr;
+  platform::UiServices bundle() { return {&windows, &menus, &clock, &messages, files, dialogs, shell, settings}; }
 };
 
 // The services the next editor is made with (an editor factory is a plain

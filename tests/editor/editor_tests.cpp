@@ -75,10 +75,12 @@ TYPED_TEST(Editor, OpeningBuildsEveryControlWithTheEffectsValues) {
   }
   // Without a preset folder: program mode.
   EXPECT_FALSE(editor->isFolderMode());
-  EXPECT_EQ(editor->fileMenu()->getNbEntries(), 9);
+  EXPECT_EQ(editor->fileMenu()->getNbEntries(), 11);
   int separators = 0;
   for (int i = 0; i < 9; ++i) separators += editor->fileMenu()->getEntry(i)->isSeparator() ? 1 : 0;
   EXPECT_EQ(separators, 3);
+  EXPECT_TRUE(editor->fileMenu()->getEntry(9)->isSeparator()) << "the sizes come last, after a separator";
+  EXPECT_EQ(editor->fileMenu()->getEntry(10)->getSubmenu(), editor->sizeMenu());
   ASSERT_EQ(editor->presetMenu()->getNbEntries(), 12);
   char name[kProgramNameMax + 1];
   editor->access().programName(5, name);

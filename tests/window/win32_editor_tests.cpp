@@ -250,44 +250,6 @@ TYPED_TEST(Win32Editor, FilesDroppedOnThePanelAreRefusedAndChangeNothing) {
   EXPECT_TRUE(EditorHost::calls.empty());
 }
 
-// Outside the text the system's picture equals the software render bit for
-// bit (Wine 8's AlphaBlend rounds as the software back end does: measured
-// difference 0 in every channel, both paths, both products). Inside the
-// text areas the system draws text with its own fonts and the Windows build's
-// software back end draws none: black text may only darken the picture.
-constexpr int kBlendTolerance = 0;
-
-struct PictureComparison {
-  int outside = 0;         // largest per-channel difference outside the text areas
-  int brighterInText = 0;  // how much brighter a text pixel is than the headless one
-  int darkenedInText = 0;  // text pixels the system drew (the headless one draws no text here)
-  std::string where;       // the worst pixel outside
-};
-
-PictureComparison comparePictures(const platform::PixelBuffer& window, const platform::PixelBuffer& headless,
-                                  const std::vector<CRect>& textAreas) {
-  PictureComparison result;
-  for (int y = 0; y < window.height(); ++y) {
-    for (int x = 0; x < window.width(); ++x) {
-      const bool text = std::any_of(textAreas.begin(), textAreas.end(), [&](const CRect& r) {
-        return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-      });
-      bool darker = false;
-      for (int c = 0; c < 3; ++c) {
-        const int w = window.row(y)[4 * x + c], h = headless.row(y)[4 * x + c];
-        if (!text && std::abs(w - h) > result.outside) {
-          result.outside = std::abs(w - h);
-          result.where = std::to_string(x) + "," + std::to_string(y);
-        }
-        if (text) result.brighterInText = std::max(result.brighterInText, w - h);
-        darker |= text && h - w > 16;
-      }
-      result.darkenedInText += darker ? 1 : 0;
-    }
-  }
-  return result;
-}
-
 template <class Product>
 class Win32Picture : public Win32EditorTest<Product> {
  protected:

@@ -28,6 +28,24 @@ struct RecordedDialogs : platform::FileDialogService {
   }
 };
 
+// Outside the text the system's picture equals the software render bit for
+// bit (Wine 8's AlphaBlend rounds as the software back end does: measured
+// difference 0 in every channel, both paths, both products). Inside the
+// text areas the system draws text with its own fonts and the Windows build's
+// software back end draws none: black text may only darken the picture.
+inline constexpr int kBlendTolerance = 0;
+
+struct PictureComparison {
+  int outside = 0;         // largest per-channel difference outside the text areas
+  int brighterInText = 0;  // how much brighter a text pixel is than the headless one
+  int darkenedInText = 0;  // text pixels the system drew (the headless one draws no text here)
+  std::string where;       // the worst pixel outside
+};
+
+// textAreas are in the pictures' own pixels.
+PictureComparison comparePictures(const platform::PixelBuffer& window, const platform::PixelBuffer& headless,
+                                  const std::vector<CRect>& textAreas);
+
 // A host window, or a failed test: without a display there is nothing to test.
 std::unique_ptr<hostkit::HostWindow> makeHostWindow(int width, int height);
 

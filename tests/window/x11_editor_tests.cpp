@@ -3,6 +3,7 @@
 // loop, pictures read back from the server. The editor is made with the
 // system's own services, exactly as the plug-in library makes it.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -14,9 +15,11 @@
 
 #include "gui/controls/coptionmenu.h"
 #include "gui/controls/ctextedit.h"
+#include "gui/draw/scaling.h"
 #include "hostkit/host_window.h"
 #include "hostkit/x11/robot.h"
 #include "platform/menu/menu_model.h"
+#include "platform/settings.h"
 #include "platform/ui_services.h"
 #include "plugin/units.h"
 #include "tests/editor/editor_fixture.h"
@@ -135,24 +138,28 @@ class EditorWindow : public ::testing::Test {
       if (c.kind == kind) return c;
     throw std::logic_error("no such control");
   }
-  std::unique_ptr<platform::PixelBuffer> shown() {
-    auto picture = platform::createMemoryPixelBuffer(layout().width, layout().height);
+  std::unique_ptr<platform::PixelBuffer> shown(int percent = 100) {
+    auto picture = platform::createMemoryPixelBuffer(scaleToWindow(layout().width, percent),
+                                                     scaleToWindow(layout().height, percent));
     EXPECT_TRUE(host->capture(*picture));
     return picture;
   }
   // What the headless window paints for an effect in the same state (with
-  // the about screen shown when aboutShown).
-  std::unique_ptr<platform::PixelBuffer> headlessRender(bool aboutShown = false) {
+  // the about screen shown when aboutShown), at percent.
+  std::unique_ptr<platform::PixelBuffer> headlessRender(bool aboutShown = false, int percent = 100) {
     const auto calls = EditorHost::calls;
     ScriptedUi ui;
     gEditorServices = ui.bundle();
     auto reference = std::make_unique<Effect>(&EditorHost::callback, &scriptedEditor<Product>);
     reference->setProgram(effect->getProgram());
     for (int i = 0; i < Product::kParameterCount; ++i) reference->setParameter(i, effect->getParameter(i));
+    static_cast<editor::AEffGUIEditor*>(reference->getEditor())
+        ->setScale(editor::AEffGUIEditor::ScaleSource::User, percent);
     int parent = 0;
     AEffect* record = reference->getAeffect();
     record->dispatcher(record, effEditOpen, 0, 0, &parent, 0.0f);
-    auto picture = platform::createMemoryPixelBuffer(layout().width, layout().height);
+    auto picture = platform::createMemoryPixelBuffer(scaleToWindow(layout().width, percent),
+                                                     scaleToWindow(layout().height, percent));
     platform::HeadlessWindow* window = ui.windows.window();
     EXPECT_NE(window, nullptr);
     if (window) {
@@ -564,6 +571,103 @@ TYPED_TEST(EditorWindow, TheAboutScreenOpensAndClosesWholeAndTheKnobsBesideItFol
   keepPicture(std::string(this->layout().product) + "-about-x11-closed.png", *closed);
   EXPECT_EQ(this->difference(*closed, *this->headlessRender()), "") << "closed";
   EXPECT_EQ(this->difference(*closed, twin.pixels()), "") << "closed, against the twin";
+}
+
+// The desktop's size in the X resources, as xrdb sets it, for as long as
+// this lives; what was there before comes back afterwards.
+class DesktopResources {
+ public:
+  explicit DesktopResources(const std::string& resources) {
+    old_ = run("xrdb -query 2>/dev/null", nullptr);
+    applied_ =
+        run("xrdb -merge 2>&1", &resources).empty() && run("xrdb -query", nullptr).find("Xft.dpi") != std::string::npos;
+  }
+  ~DesktopResources() {
+    if (old_.empty())
+      run("xrdb -remove 2>&1", nullptr);
+    else
+      run("xrdb -load 2>&1", &old_);
+  }
+  bool applied() const { return applied_; }
+
+ private:
+  // Runs command with input on its standard input (none: its output is read).
+  static std::string run(const char* command, const std::string* input) {
+    std::string output;
+    std::FILE* pipe = popen(command, input ? "w" : "r");
+    if (!pipe) return "cannot run " + std::string(command);
+    if (input) {
+      std::fwrite(input->data(), 1, input->size(), pipe);
+    } else {
+      char chunk[512];
+      size_t got;
+      while ((got = std::fread(chunk, 1, sizeof(chunk), pipe)) > 0) output.append(chunk, got);
+    }
+    const int status = pclose(pipe);
+    if (input && status != 0) output = std::string(command) + " failed";
+    return output;
+  }
+  std::string old_;
+  bool applied_ = false;
+};
+
+// A desktop at 192 dots per inch (Xft.dpi, as a desktop's settings daemon
+// or xrdb sets it): the host asks the rectangle, sizes its window, opens,
+// and sees the panel at 200 %, exactly as the headless window draws it.
+TYPED_TEST(EditorWindow, ADesktopAt192DotsPerInchOpensThePanelAt200PercentAsTheHeadlessWindowDrawsIt) {
+  DesktopResources desktop("Xft.dpi:\t192\n");
+  ASSERT_TRUE(desktop.applied()) << "xrdb (x11-xserver-utils) could not set the resources";
+  ERect* r = nullptr;
+  ASSERT_EQ(this->dispatch(effEditGetRect, 0, 0, &r), 1);
+  const CPoint size(r->right - r->left, r->bottom - r->top);
+  EXPECT_EQ(size, CPoint(2 * this->layout().width, 2 * this->layout().height));
+  this->host->setClientSize(size.x, size.y);
+  for (int i = 0; i < TypeParam::kParameterCount; ++i)
+    this->effect->setParameter(i, static_cast<float>((i * 7) % 11) / 10.0f);
+  ASSERT_TRUE(this->open());
+  EXPECT_EQ(this->editor->getScale(editor::AEffGUIEditor::ScaleSource::System), 200);
+  EXPECT_EQ(this->editor->getShownScale(), 200);
+  auto shown = this->shown(200);
+  keepPicture(std::string(this->layout().product) + "-x11-200.png", *shown);
+  EXPECT_EQ(this->difference(*shown, *this->headlessRender(false, 200)), "");
+  // A click lands on the panel pixel under it: the A/B switch at its window place.
+  const int side = this->editor->access().getActiveSide();
+  const CRect ab = scaleToWindow(this->layout().abSwitch, 200);
+  this->click(TestFixture::centre(ab));
+  EXPECT_NE(this->editor->access().getActiveSide(), side);
+  this->dispatch(effEditClose);
+}
+
+// FILE, then Size, then "200 %", with the keys, through our own X11 pop-up
+// and its sub-menu: the panel grows at the next idle (the host agrees) and
+// the choice is kept in the settings folder.
+TYPED_TEST(EditorWindow, TheSizeSubMenuOfThePopUpChoosesASizeThatIsKept) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("sorvane-size-" + std::to_string(::getpid()));
+  const char* before = std::getenv("SORVANE_SETTINGS_DIR");
+  const std::string old = before ? before : "";
+  setenv("SORVANE_SETTINGS_DIR", folder.c_str(), 1);
+  ASSERT_TRUE(this->open());
+  MenuDriver driver([](Robot& robot, const DrawRect&) {
+    // Seven commands lead to Size; Right opens it on "100 %", four more reach "200 %".
+    for (int i = 0; i < 7; ++i)
+      if (!robot.key("Down")) return false;
+    return robot.key("Right") && robot.key("Down") && robot.key("Down") && robot.key("Down") && robot.key("Down") &&
+           robot.key("Return");
+  });
+  this->click(TestFixture::centre(this->layout().fileMenu));
+  driver.finish();
+  EXPECT_TRUE(driver.shown) << "the pop-up never showed";
+  EXPECT_FALSE(driver.watchdogFired) << "the pop-up stayed open";
+  EXPECT_EQ(this->editor->getScale(editor::AEffGUIEditor::ScaleSource::User), 200);
+  this->host->setClientSize(2 * this->layout().width, 2 * this->layout().height);
+  this->settle();
+  EXPECT_EQ(this->editor->getShownScale(), 200);
+  EXPECT_EQ(platform::FolderSettings(folder.string()).value("size"), "200");
+  this->dispatch(effEditClose);
+  old.empty() ? unsetenv("SORVANE_SETTINGS_DIR") : setenv("SORVANE_SETTINGS_DIR", old.c_str(), 1);
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
 }
 
 }  // namespace

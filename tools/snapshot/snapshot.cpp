@@ -1,10 +1,15 @@
 // sorvane-snapshot: a picture of a product's editor, drawn by the real
 // editor on a headless window through the software back end.
 //
-//   sorvane-snapshot <tessaro|pallido> <out.png> [--program N] [--side b] [--about] [--set INDEX=VALUE]...
+//   sorvane-snapshot <tessaro|pallido> <out.png> [--program N] [--side b] [--about] [--scale PERCENT]
+//                    [--set INDEX=VALUE]...
+//   sorvane-snapshot docs <folder>
 //
-// The editor opens as a host would open it (program 0, side A unless asked),
-// takes the values, runs one idle and paints the whole window.
+// The editor opens as a host would open it (program 0, side A unless asked,
+// at 100 % unless asked), takes the values, runs one idle and paints the
+// whole window. "docs" writes the README's pictures: each product's editor
+// as it opens, at 100 % (<product>-editor.png) and 200 %
+// (<product>-editor-200.png). No user's settings take part.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +20,7 @@
 #include "editor/layout.h"
 #include "editor/sorvane_gui.h"
 #include "gui/draw/png_encode.h"
+#include "gui/draw/scaling.h"
 #include "platform/headless/headless_window.h"
 #include "platform/resources.h"
 #include "plugin/pallido.h"
@@ -27,7 +33,8 @@ using namespace sorvane;
 int usage() {
   std::fprintf(stderr,
                "usage: sorvane-snapshot <tessaro|pallido> <out.png> [--program N] [--side b] [--about] "
-               "[--set INDEX=VALUE]...\n");
+               "[--scale PERCENT] [--set INDEX=VALUE]...\n"
+               "       sorvane-snapshot docs <folder>\n");
   return 2;
 }
 
@@ -35,13 +42,15 @@ struct Request {
   int program = 0;
   bool sideB = false;
   bool about = false;
+  int percent = 100;
   std::vector<std::pair<int, float>> values;
 };
 
 platform::UiServices headlessServices() {
   platform::UiServices services = platform::nativeUiServices();
   services.windows = &platform::headlessWindowSystem();
-  services.files = nullptr;  // the pictures show program mode, whatever is on this machine
+  services.files = nullptr;     // the pictures show program mode, whatever is on this machine
+  services.settings = nullptr;  // and the size asked for, whatever its user chose
   return services;
 }
 
@@ -76,6 +85,8 @@ int snapshot(const char* out, const Request& request) {
     if (index < 0 || index >= Product::kParameterCount) return usage();
     effect.setParameter(index, value);
   }
+  if (!isEditorScale(request.percent)) return usage();
+  gui->setScale(editor::AEffGUIEditor::ScaleSource::User, request.percent);
   int parent = 0;
   if (!gui->open(&parent)) {
     std::fprintf(stderr, "sorvane-snapshot: the editor did not open\n");
@@ -83,7 +94,7 @@ int snapshot(const char* out, const Request& request) {
   }
   platform::HeadlessWindow* window = platform::headlessWindowSystem().window();
   if (request.about) {
-    const CRect& click = gui->layout().aboutClick;
+    const CRect click = scaleToWindow(gui->layout().aboutClick, request.percent);
     window->mouseDown((click.left + click.right) / 2, (click.top + click.bottom) / 2, kLButton);
   }
   gui->idle();
@@ -97,11 +108,37 @@ int snapshot(const char* out, const Request& request) {
   return 0;
 }
 
+int snapshotProduct(const std::string& product, const char* out, const Request& request) {
+  if (product == "tessaro") {
+    platform::useEmbeddedResources(&tessaro::embeddedResources());
+    return snapshot<tessaro::Product>(out, request);
+  }
+  platform::useEmbeddedResources(&pallido::embeddedResources());
+  return snapshot<pallido::Product>(out, request);
+}
+
+int docsPictures(const std::string& folder) {
+  for (const char* product : {"tessaro", "pallido"}) {
+    for (int percent : {100, 200}) {
+      Request request;
+      request.percent = percent;
+      std::string out = folder;
+      out.append("/").append(product).append("-editor");
+      if (percent != 100) out.append("-").append(std::to_string(percent));
+      out.append(".png");
+      if (const int result = snapshotProduct(product, out.c_str(), request); result != 0) return result;
+      std::printf("%s\n", out.c_str());
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) return usage();
   const std::string product = argv[1];
+  if (product == "docs") return argc == 3 ? docsPictures(argv[2]) : usage();
   if (product != "tessaro" && product != "pallido") return usage();
   Request request;
   for (int i = 3; i < argc; ++i) {
@@ -111,6 +148,8 @@ int main(int argc, char** argv) {
       const std::string side = argv[++i];
       if (side != "a" && side != "b") return usage();
       request.sideB = side == "b";
+    } else if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc) {
+      request.percent = std::atoi(argv[++i]);
     } else if (std::strcmp(argv[i], "--program") == 0 && i + 1 < argc) {
       request.program = std::atoi(argv[++i]);
     } else if (std::strcmp(argv[i], "--set") == 0 && i + 1 < argc) {
@@ -122,10 +161,5 @@ int main(int argc, char** argv) {
       return usage();
     }
   }
-  if (product == "tessaro") {
-    platform::useEmbeddedResources(&tessaro::embeddedResources());
-    return snapshot<tessaro::Product>(argv[2], request);
-  }
-  platform::useEmbeddedResources(&pallido::embeddedResources());
-  return snapshot<pallido::Product>(argv[2], request);
+  return snapshotProduct(product, argv[2], request);
 }
