@@ -1,7 +1,7 @@
 // Pallido's library: the one place that knows both the effect and its editor.
 #include "editor/layout.h"
 #include "editor/sorvane_gui.h"
-#include "plugin/entry.h"
+#include "formats/vst2/entry.h"
 #include "plugin/pallido.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // these (or none); the toolkit editor derives from it.
 #pragma once
 
-#include "plugin/vst/aeffect.h"
+#include "formats/vst2/aeffect.h"
 
 class AudioEffect;
 

@@ -9,8 +9,8 @@
 
 #include <limits>
 
+#include "formats/vst2/aeffect.h"
 #include "plugin/shared_field.h"
-#include "plugin/vst/aeffect.h"
 
 class AEffEditor;
 

@@ -6,11 +6,11 @@
 
 #include "dsp/cut_filters.h"
 #include "dsp/pallido_bands.h"
+#include "formats/vst2/aeffect.h"
 #include "platform/resources.h"
 #include "plugin/parameters.h"
 #include "plugin/sorvane.h"
 #include "plugin/units.h"
-#include "plugin/vst/aeffect.h"
 #include "presets/product_presets.h"
 
 namespace pallido {

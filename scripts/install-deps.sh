@@ -19,6 +19,9 @@ native_packages=(
   libx11-dev libxext-dev libxtst-dev xvfb xauth x11-xserver-utils
   # other hosts' plug-ins, loaded by the host tool's tests
   dpf-plugins-vst lsp-plugins-vst
+  # the LV2 bundles: headers and schemas, the checking tools (lv2info,
+  # lv2apply, sord_validate) and the library of the tests' small host
+  lv2-dev lilv-utils liblilv-dev sordi
   # fuzzing and leak checks
   clang libclang-rt-14-dev
 )

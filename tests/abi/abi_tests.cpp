@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/vst2/aeffect.h"
 #include "hostkit/library.h"
-#include "plugin/vst/aeffect.h"
 
 namespace {
 

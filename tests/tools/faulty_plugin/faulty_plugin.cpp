@@ -12,7 +12,7 @@
 #include <cstring>
 #include <limits>
 
-#include "plugin/vst/aeffect.h"
+#include "formats/vst2/aeffect.h"
 
 #ifndef SORVANE_FAULT
 #define SORVANE_FAULT 0

@@ -2,7 +2,7 @@
 // entry point calls it.
 #pragma once
 
-#include "plugin/vst/aeffect.h"
+#include "formats/vst2/aeffect.h"
 
 class AudioEffect;
 

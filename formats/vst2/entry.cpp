@@ -1,5 +1,5 @@
 // The exported entry point of both product libraries, under its two names.
-#include "plugin/entry.h"
+#include "formats/vst2/entry.h"
 
 #include <new>
 
