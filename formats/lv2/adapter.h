@@ -1,0 +1,22 @@
+// The LV2 plug-in of one product: it holds the effect and drives it as a
+// VST 2.4 host would (open, sample rate, mains, setParameter,
+// processReplacing, the bank chunk), so the sound and the state are the VST
+// build's own. Control ports are read in run(): a port whose value changed
+// since the last block and shows another value than the effect's becomes a
+// setParameter, as automation would. The state interface saves and restores
+// the bank chunk of effGetChunk / effSetChunk, byte for byte.
+//
+// Threads (the LV2 classes): instantiate, activate, deactivate, restore and
+// cleanup on the host's instantiation thread, never during run; run and
+// connect_port on the audio thread; save may run alongside run, as a VST
+// host's effGetChunk may.
+#pragma once
+
+#include <lv2/core/lv2.h>
+
+namespace sorvane::lv2 {
+
+template <class Product>
+const LV2_Descriptor* descriptorOf();
+
+}  // namespace sorvane::lv2

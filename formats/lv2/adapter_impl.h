@@ -1,0 +1,171 @@
+// The adapter template's body, included by each product's LV2 entry file.
+#pragma once
+
+#include <lv2/atom/atom.h>
+#include <lv2/state/state.h>
+#include <lv2/urid/urid.h>
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include "formats/lv2/adapter.h"
+#include "formats/lv2/identity.h"
+#include "formats/lv2/port_map.h"
+#include "plugin/sorvane.h"
+
+namespace sorvane::lv2 {
+
+// The host side of the dispatch frame. The effect asks only for the host's
+// version; it has no editor here, so nothing else reaches the host.
+inline VstIntPtr VSTCALLBACK answerAsHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+  return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+template <class Product>
+class Adapter {
+ public:
+  static constexpr int kParameterCount = Product::kParameterCount;
+  static constexpr int kPortCount = kParameterCount + kAudioPortCount;
+
+  static const LV2_Descriptor* descriptor() {
+    static const LV2_Descriptor d = {
+        Identity<Product>::kUri, instantiate, connectPort, activate, run, deactivate, cleanup, extensionData};
+    return &d;
+  }
+
+ private:
+  Adapter(std::unique_ptr<Sorvane<Product>> effect, LV2_URID bankKey, LV2_URID chunkType)
+      : effect_(std::move(effect)), bankKey_(bankKey), chunkType_(chunkType) {
+    // Not a value any port can hold as the same bits, so the first block reads every port.
+    for (std::uint32_t& bits : lastPortBits_) bits = kNoPortBits;
+  }
+
+  static LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const* features) {
+    const LV2_URID_Map* map = nullptr;
+    for (int i = 0; features && features[i]; ++i)
+      if (std::strcmp(features[i]->URI, LV2_URID__map) == 0) map = static_cast<const LV2_URID_Map*>(features[i]->data);
+    // Without a map (a host that keeps no state, such as a command-line
+    // renderer) the plug-in plays as well and refuses to save or restore.
+    const bool mapped = map && map->map;
+    try {
+      auto effect = std::make_unique<Sorvane<Product>>(answerAsHost);
+      auto* adapter = new Adapter(std::move(effect), mapped ? map->map(map->handle, Identity<Product>::kBankKey) : 0,
+                                  mapped ? map->map(map->handle, LV2_ATOM__Chunk) : 0);
+      adapter->dispatch(effOpen);
+      adapter->dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+      return adapter;
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+  }
+
+  static void connectPort(LV2_Handle instance, std::uint32_t port, void* data) {
+    auto* self = static_cast<Adapter*>(instance);
+    if (port < kParameterCount)
+      self->controls_[port] = static_cast<const float*>(data);
+    else if (port < kPortCount)
+      self->audio_[port - kParameterCount] = static_cast<float*>(data);
+  }
+
+  static void activate(LV2_Handle instance) { static_cast<Adapter*>(instance)->dispatch(effMainsChanged, 0, 1); }
+  static void deactivate(LV2_Handle instance) { static_cast<Adapter*>(instance)->dispatch(effMainsChanged, 0, 0); }
+  static void cleanup(LV2_Handle instance) {
+    auto* self = static_cast<Adapter*>(instance);
+    self->dispatch(effClose);
+    delete self;
+  }
+
+  static void run(LV2_Handle instance, std::uint32_t frames) {
+    auto* self = static_cast<Adapter*>(instance);
+    self->readControls();
+    if (frames == 0) return;
+    for (float* buffer : self->audio_)
+      if (!buffer) return;
+    float* inputs[2] = {self->audio_[kInLeft], self->audio_[kInRight]};
+    float* outputs[2] = {self->audio_[kOutLeft], self->audio_[kOutRight]};
+    // An LV2 block may be longer than a VST one can say.
+    constexpr std::uint32_t kLongest = static_cast<std::uint32_t>(std::numeric_limits<VstInt32>::max());
+    for (std::uint32_t done = 0; done < frames;) {
+      const std::uint32_t span = frames - done < kLongest ? frames - done : kLongest;
+      float* in[2] = {inputs[0] + done, inputs[1] + done};
+      float* out[2] = {outputs[0] + done, outputs[1] + done};
+      self->effect_->processReplacing(in, out, static_cast<VstInt32>(span));
+      done += span;
+    }
+  }
+
+  static const void* extensionData(const char* uri) {
+    static const LV2_State_Interface state = {save, restore};
+    return std::strcmp(uri, LV2_STATE__interface) == 0 ? &state : nullptr;
+  }
+
+  static LV2_State_Status save(LV2_Handle instance, LV2_State_Store_Function store, LV2_State_Handle handle,
+                               std::uint32_t, const LV2_Feature* const*) {
+    auto* self = static_cast<Adapter*>(instance);
+    if (!self->bankKey_) return LV2_STATE_ERR_NO_FEATURE;
+    void* chunk = nullptr;
+    const VstIntPtr size = self->dispatch(effGetChunk, 0, 0, &chunk);
+    if (!chunk || size <= 0) return LV2_STATE_ERR_UNKNOWN;
+    // The record layout is fixed and little-endian on every platform we build, as in VST sessions.
+    return store(handle, self->bankKey_, chunk, static_cast<std::size_t>(size), self->chunkType_,
+                 LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+  }
+
+  static LV2_State_Status restore(LV2_Handle instance, LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle,
+                                  std::uint32_t, const LV2_Feature* const*) {
+    auto* self = static_cast<Adapter*>(instance);
+    if (!self->bankKey_) return LV2_STATE_ERR_NO_FEATURE;
+    std::size_t size = 0;
+    std::uint32_t type = 0;
+    std::uint32_t flags = 0;
+    const void* chunk = retrieve(handle, self->bankKey_, &size, &type, &flags);
+    if (!chunk) return LV2_STATE_ERR_NO_PROPERTY;
+    if (type != self->chunkType_) return LV2_STATE_ERR_BAD_TYPE;
+    // The chunk loader takes its own copy and refuses every size but the bank's.
+    if (size > static_cast<std::size_t>(std::numeric_limits<VstInt32>::max())) return LV2_STATE_ERR_UNKNOWN;
+    const VstIntPtr restored = self->dispatch(effSetChunk, 0, static_cast<VstIntPtr>(size), const_cast<void*>(chunk));
+    return restored ? LV2_STATE_SUCCESS : LV2_STATE_ERR_UNKNOWN;
+  }
+
+  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f) {
+    return effect_->dispatcher(opcode, index, value, ptr, opt);
+  }
+
+  // A port the host moved is automation; one that still shows what the
+  // effect plays (after a program change inside the effect or a restored
+  // bank whose ports the host restores as well) is left alone, so the
+  // effect's exact values and the chunk bytes stay as they are.
+  void readControls() {
+    const ParameterUnits units = unitsOf<Product>();
+    for (int i = 0; i < kParameterCount; ++i) {
+      if (!controls_[i]) continue;
+      const float port = *controls_[i];
+      std::uint32_t bits;
+      std::memcpy(&bits, &port, sizeof bits);
+      if (bits == lastPortBits_[i]) continue;
+      lastPortBits_[i] = bits;
+      if (!portShows(units, i, port, effect_->getParameter(i)))
+        effect_->setParameter(i, parameterValueOf(units, i, port));
+    }
+  }
+
+  // A signalling NaN with a payload no host writes.
+  static constexpr std::uint32_t kNoPortBits = 0x7fa5a5a5u;
+
+  std::unique_ptr<Sorvane<Product>> effect_;
+  LV2_URID bankKey_;  // 0 without the host's map
+  LV2_URID chunkType_;
+  const float* controls_[kParameterCount] = {};
+  float* audio_[kAudioPortCount] = {};
+  std::uint32_t lastPortBits_[kParameterCount];
+};
+
+template <class Product>
+const LV2_Descriptor* descriptorOf() {
+  return Adapter<Product>::descriptor();
+}
+
+}  // namespace sorvane::lv2
