@@ -70,8 +70,16 @@ class Adapter {
       self->audio_[port - kParameterCount] = static_cast<float*>(data);
   }
 
-  static void activate(LV2_Handle instance) { static_cast<Adapter*>(instance)->dispatch(effMainsChanged, 0, 1); }
-  static void deactivate(LV2_Handle instance) { static_cast<Adapter*>(instance)->dispatch(effMainsChanged, 0, 0); }
+  // A VST host sets the program and parameters and then switches the mains
+  // on, so the filters start at their settings instead of crossfading to
+  // them from the last ones; the first block after activation does the same
+  // with the ports the host set meanwhile (a preset, a session).
+  static void activate(LV2_Handle instance) { static_cast<Adapter*>(instance)->starting_ = true; }
+  static void deactivate(LV2_Handle instance) {
+    auto* self = static_cast<Adapter*>(instance);
+    if (!self->starting_) self->dispatch(effMainsChanged, 0, 0);
+    self->starting_ = false;
+  }
   static void cleanup(LV2_Handle instance) {
     auto* self = static_cast<Adapter*>(instance);
     self->dispatch(effClose);
@@ -81,6 +89,10 @@ class Adapter {
   static void run(LV2_Handle instance, std::uint32_t frames) {
     auto* self = static_cast<Adapter*>(instance);
     self->readControls();
+    if (self->starting_) {
+      self->dispatch(effMainsChanged, 0, 1);
+      self->starting_ = false;
+    }
     if (frames == 0) return;
     for (float* buffer : self->audio_)
       if (!buffer) return;
@@ -161,6 +173,7 @@ class Adapter {
   const float* controls_[kParameterCount] = {};
   float* audio_[kAudioPortCount] = {};
   std::uint32_t lastPortBits_[kParameterCount];
+  bool starting_ = false;  // activated, mains not yet on
 };
 
 template <class Product>
