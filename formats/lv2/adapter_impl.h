@@ -139,7 +139,9 @@ class Adapter {
     // The chunk loader takes its own copy and refuses every size but the bank's.
     if (size > static_cast<std::size_t>(std::numeric_limits<VstInt32>::max())) return LV2_STATE_ERR_UNKNOWN;
     const VstIntPtr restored = self->dispatch(effSetChunk, 0, static_cast<VstIntPtr>(size), const_cast<void*>(chunk));
-    return restored ? LV2_STATE_SUCCESS : LV2_STATE_ERR_UNKNOWN;
+    if (!restored) return LV2_STATE_ERR_UNKNOWN;
+    self->portsFollowRestore_ = true;
+    return LV2_STATE_SUCCESS;
   }
 
   VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f) {
@@ -147,11 +149,15 @@ class Adapter {
   }
 
   // A port the host moved is automation; one that still shows what the
-  // effect plays (after a program change inside the effect or a restored
-  // bank whose ports the host restores as well) is left alone, so the
-  // effect's exact values and the chunk bytes stay as they are.
+  // effect plays is left alone, so the effect's exact values and the chunk
+  // bytes stay as they are. After a restore the bank is the whole truth:
+  // the ports as the next block finds them (a host restores them with the
+  // state, or leaves them) count as the host's view of it, and only moves
+  // after that are applied.
   void readControls() {
     const ParameterUnits units = unitsOf<Product>();
+    const bool rebase = portsFollowRestore_;
+    portsFollowRestore_ = false;
     for (int i = 0; i < kParameterCount; ++i) {
       if (!controls_[i]) continue;
       const float port = *controls_[i];
@@ -159,7 +165,7 @@ class Adapter {
       std::memcpy(&bits, &port, sizeof bits);
       if (bits == lastPortBits_[i]) continue;
       lastPortBits_[i] = bits;
-      if (!portShows(units, i, port, effect_->getParameter(i)))
+      if (!rebase && !portShows(units, i, port, effect_->getParameter(i)))
         effect_->setParameter(i, parameterValueOf(units, i, port));
     }
   }
@@ -173,7 +179,8 @@ class Adapter {
   const float* controls_[kParameterCount] = {};
   float* audio_[kAudioPortCount] = {};
   std::uint32_t lastPortBits_[kParameterCount];
-  bool starting_ = false;  // activated, mains not yet on
+  bool starting_ = false;            // activated, mains not yet on
+  bool portsFollowRestore_ = false;  // a bank was restored since the last block
 };
 
 template <class Product>
