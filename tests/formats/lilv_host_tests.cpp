@@ -289,6 +289,55 @@ TYPED_TEST(Lv2Host, TheHostFindsTheStereoPluginWithOnePortPerParameterAndNoLaten
   }
 }
 
+TYPED_TEST(Lv2Host, EachControlPortShowsTheRangeDefaultAndPrintedPositionsOfTheUnitsModel) {
+  const LilvPlugin* plugin = pluginOf<TypeParam>();
+  ASSERT_NE(plugin, nullptr);
+  const sorvane::ParameterUnits units = sorvane::unitsOf<TypeParam>();
+  LilvNode* integer = lilv_new_uri(world(), LV2_CORE__integer);
+  LilvNode* enumeration = lilv_new_uri(world(), LV2_CORE__enumeration);
+  LilvNode* toggled = lilv_new_uri(world(), LV2_CORE__toggled);
+  LilvNode* unitOf = lilv_new_uri(world(), "http://lv2plug.in/ns/extensions/units#unit");
+  LilvNode* decibels = lilv_new_uri(world(), "http://lv2plug.in/ns/extensions/units#db");
+  for (int i = 0; i < TypeParam::kParameterCount; ++i) {
+    const char* name = TypeParam::kParameters[i].name;
+    const LilvPort* port = lilv_plugin_get_port_by_index(plugin, static_cast<uint32_t>(i));
+    const auto range = *sorvane::lv2::controlPortRange(units, i);
+    LilvNode *def = nullptr, *min = nullptr, *max = nullptr;
+    lilv_port_get_range(plugin, port, &def, &min, &max);
+    ASSERT_TRUE(def && min && max) << name;
+    EXPECT_EQ(lilv_node_as_float(min), range.minimum) << name;
+    EXPECT_EQ(lilv_node_as_float(max), range.maximum) << name;
+    EXPECT_EQ(
+        lilv_node_as_float(def),
+        sorvane::lv2::portValueOf(units, i, static_cast<float>(TypeParam::presets().factoryPrograms[0].values[i])))
+        << name;
+    lilv_node_free(def);
+    lilv_node_free(min);
+    lilv_node_free(max);
+    const bool isDecibels = range.kind == sorvane::lv2::PortKind::Decibels;
+    EXPECT_EQ(lilv_port_has_property(plugin, port, integer), range.kind == sorvane::lv2::PortKind::Enumeration) << name;
+    EXPECT_EQ(lilv_port_has_property(plugin, port, enumeration), range.kind == sorvane::lv2::PortKind::Enumeration)
+        << name;
+    EXPECT_EQ(lilv_port_has_property(plugin, port, toggled), range.kind == sorvane::lv2::PortKind::Toggle) << name;
+    LilvNodes* unit = lilv_port_get_value(plugin, port, unitOf);
+    EXPECT_EQ(unit && lilv_nodes_contains(unit, decibels), isDecibels) << name;
+    lilv_nodes_free(unit);
+    // One scale point per printed position, labelled as the panel prints it.
+    LilvScalePoints* points = lilv_port_get_scale_points(plugin, port);
+    const int positions = isDecibels ? 0 : units.positionCount(i);
+    EXPECT_EQ(points ? static_cast<int>(lilv_scale_points_size(points)) : 0, positions) << name;
+    LILV_FOREACH(scale_points, it, points) {
+      const LilvScalePoint* point = lilv_scale_points_get(points, it);
+      const float value = lilv_node_as_float(lilv_scale_point_get_value(point));
+      char text[sorvane::kValueTextCapacity];
+      ASSERT_TRUE(units.positionText(i, static_cast<int>(value), text)) << name << " " << value;
+      EXPECT_STREQ(lilv_node_as_string(lilv_scale_point_get_label(point)), text) << name;
+    }
+    lilv_scale_points_free(points);
+  }
+  for (LilvNode* node : {integer, enumeration, toggled, unitOf, decibels}) lilv_node_free(node);
+}
+
 TYPED_TEST(Lv2Host, EveryFactoryPresetPlaysAsTheVstBuildsProgramOfTheSameName) {
   const LilvPlugin* plugin = pluginOf<TypeParam>();
   ASSERT_NE(plugin, nullptr);
