@@ -14,7 +14,16 @@
 
 #include <lv2/core/lv2.h>
 
+#include "plugin/aeffeditor.h"
+
 namespace sorvane::lv2 {
+
+// The product's editor, as its VST entry makes it: each LV2 entry file
+// specialises this with `static AEffEditor* make(AudioEffect*)`. The effect
+// owns its editor from the start, as in the VST build, so the audio
+// thread's setParameter never meets an editor coming or going.
+template <class Product>
+struct EditorOf;
 
 template <class Product>
 const LV2_Descriptor* descriptorOf();

@@ -18,11 +18,17 @@
 
 namespace sorvane::lv2 {
 
-// The host side of the dispatch frame. The effect asks only for the host's
-// version; it has no editor here, so nothing else reaches the host.
-inline VstIntPtr VSTCALLBACK answerAsHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-  return opcode == audioMasterVersion ? 2400 : 0;
-}
+// Where the editor's host calls go while the LV2 UI shows it.
+class EditorLink {
+ public:
+  virtual void beginEdit(int index) = 0;
+  virtual void endEdit(int index) = 0;
+  virtual void automated(int index, float value) = 0;
+  virtual bool sizeWindow(int width, int height) = 0;
+
+ protected:
+  ~EditorLink() = default;
+};
 
 template <class Product>
 class Adapter {
@@ -36,9 +42,15 @@ class Adapter {
     return &d;
   }
 
+  // The UI reaches the effect through instance-access (the plug-in's
+  // handle is the adapter) and takes the editor's host calls while open.
+  Sorvane<Product>& effect() { return *effect_; }
+  void linkEditor(EditorLink* link) { link_ = link; }
+
  private:
   Adapter(std::unique_ptr<Sorvane<Product>> effect, LV2_URID bankKey, LV2_URID chunkType)
       : effect_(std::move(effect)), bankKey_(bankKey), chunkType_(chunkType) {
+    effect_->getAeffect()->user = this;
     // Not a value any port can hold as the same bits, so the first block reads every port.
     for (std::uint32_t& bits : lastPortBits_) bits = kNoPortBits;
   }
@@ -51,7 +63,7 @@ class Adapter {
     // renderer) the plug-in plays as well and refuses to save or restore.
     const bool mapped = map && map->map;
     try {
-      auto effect = std::make_unique<Sorvane<Product>>(answerAsHost);
+      auto effect = std::make_unique<Sorvane<Product>>(answerAsHost, EditorOf<Product>::make);
       auto* adapter = new Adapter(std::move(effect), mapped ? map->map(map->handle, Identity<Product>::kBankKey) : 0,
                                   mapped ? map->map(map->handle, LV2_ATOM__Chunk) : 0);
       adapter->dispatch(effOpen);
@@ -144,6 +156,32 @@ class Adapter {
     return LV2_STATE_SUCCESS;
   }
 
+  // The host side of the dispatch frame: the host's version, and the
+  // editor's gestures, values and window size for the UI that shows it.
+  // Only the editor calls these, on the user-interface thread.
+  static VstIntPtr VSTCALLBACK answerAsHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
+                                            float opt) {
+    if (opcode == audioMasterVersion) return 2400;
+    auto* self = effect ? static_cast<Adapter*>(effect->user) : nullptr;
+    EditorLink* link = self ? self->link_ : nullptr;
+    if (!link) return 0;
+    switch (opcode) {
+      case audioMasterAutomate:
+        link->automated(index, opt);
+        return 0;
+      case audioMasterBeginEdit:
+        link->beginEdit(index);
+        return 1;
+      case audioMasterEndEdit:
+        link->endEdit(index);
+        return 1;
+      case audioMasterSizeWindow:
+        return link->sizeWindow(index, static_cast<int>(value)) ? 1 : 0;
+      default:
+        return 0;
+    }
+  }
+
   VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f) {
     return effect_->dispatcher(opcode, index, value, ptr, opt);
   }
@@ -181,6 +219,7 @@ class Adapter {
   std::uint32_t lastPortBits_[kParameterCount];
   bool starting_ = false;            // activated, mains not yet on
   bool portsFollowRestore_ = false;  // a bank was restored since the last block
+  EditorLink* link_ = nullptr;       // the open UI's, on the user-interface thread
 };
 
 template <class Product>

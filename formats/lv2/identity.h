@@ -1,6 +1,6 @@
 // What names each product in LV2: its URI under the maker's site (never to
 // change once released: hosts keep it in their sessions), its bundle and
-// library, and the state key its bank travels under.
+// library, its panel's URI, and the state key its bank travels under.
 #pragma once
 
 #include "plugin/pallido.h"
@@ -15,6 +15,7 @@ template <>
 struct Identity<tessaro::Product> {
   static constexpr const char* kUri = "https://www.sorvane.com/plugins/tessaro";
   static constexpr const char* kBankKey = "https://www.sorvane.com/plugins/tessaro#bank";
+  static constexpr const char* kUiUri = "https://www.sorvane.com/plugins/tessaro#ui";
   static constexpr const char* kBundle = "Tessaro.lv2";
   static constexpr const char* kBinary = "Tessaro.so";
   static constexpr const char* kDescription = "tessaro.ttl";
@@ -24,6 +25,7 @@ template <>
 struct Identity<pallido::Product> {
   static constexpr const char* kUri = "https://www.sorvane.com/plugins/pallido";
   static constexpr const char* kBankKey = "https://www.sorvane.com/plugins/pallido#bank";
+  static constexpr const char* kUiUri = "https://www.sorvane.com/plugins/pallido#ui";
   static constexpr const char* kBundle = "Pallido.lv2";
   static constexpr const char* kBinary = "Pallido.so";
   static constexpr const char* kDescription = "pallido.ttl";

@@ -29,7 +29,9 @@ const char* const kPrefixes =
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
     "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
@@ -76,6 +78,13 @@ std::string manifest() {
   out << kPrefixes;
   out << "<" << Id::kUri << ">\n  a lv2:Plugin ;\n  lv2:binary <" << Id::kBinary << "> ;\n  rdfs:seeAlso <"
       << Id::kDescription << "> .\n";
+  // The panel lives in the plug-in's library and reaches its instance
+  // directly: hosts that keep the plug-in in another process cannot show it.
+  out << "\n<" << Id::kUiUri << ">\n  a ui:X11UI ;\n  ui:binary <" << Id::kBinary
+      << "> ;\n  lv2:requiredFeature ui:parent , ui:idleInterface , <http://lv2plug.in/ns/ext/instance-access> ;\n"
+      << "  lv2:optionalFeature ui:resize , ui:touch , opts:options , urid:map ;\n"
+      << "  opts:supportedOption ui:scaleFactor ;\n"
+      << "  lv2:extensionData ui:idleInterface .\n";
   for (int p = 0; p < sorvane::kProgramCount; ++p)
     out << "\n<" << presetUri(Id::kUri, p) << ">\n  a pset:Preset ;\n  lv2:appliesTo <" << Id::kUri
         << "> ;\n  rdfs:seeAlso <presets.ttl> .\n";
@@ -96,7 +105,7 @@ std::string description() {
       << quoted(Product::kEffectName) << " ;\n  doap:maintainer [\n    foaf:name \"Sorvane\" ;\n    foaf:homepage <"
       << sorvane::kMakerWebSite << ">\n  ] ;\n  lv2:minorVersion 0 ;\n  lv2:microVersion 0 ;\n"
       << "  lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n"
-      << "  lv2:extensionData state:interface ;\n"
+      << "  lv2:extensionData state:interface ;\n  ui:ui <" << Id::kUiUri << "> ;\n"
       << "  pg:mainInput <" << Id::kUri << "#in> ;\n  pg:mainOutput <" << Id::kUri << "#out> ;\n  lv2:port";
   for (int i = 0; i < Product::kParameterCount; ++i) {
     const auto range = sorvane::lv2::controlPortRange(units, i);
