@@ -56,11 +56,16 @@ class Ui final : public EditorLink {
  private:
   using Plugin = Adapter<Product>;
 
-  Ui(Plugin& plugin, editor::AEffGUIEditor* editor, UiHostCalls calls, const LV2UI_Resize* resize)
+  Ui(Plugin& plugin, editor::AEffGUIEditor* editor, LV2UI_Write_Function write, LV2UI_Controller controller,
+     const LV2UI_Touch* touch, const LV2UI_Resize* resize)
       : plugin_(plugin),
         editor_(editor),
-        bridge_(unitsOf<Product>(), valuesOf(plugin.effect()), calls),
-        resize_(resize) {}
+        bridge_(unitsOf<Product>(), valuesOf(plugin.effect()),
+                UiHostCalls{this, writePort, touch ? touchPort : nullptr}),
+        resize_(resize),
+        touch_(touch),
+        write_(write),
+        controller_(controller) {}
 
   static std::vector<float> valuesOf(Sorvane<Product>& effect) {
     std::vector<float> values(Product::kParameterCount);
@@ -109,15 +114,10 @@ class Ui final : public EditorLink {
     if (!editor || editor->isOpen()) return nullptr;
     Ui* self = nullptr;
     try {
-      self = new Ui(*plugin, editor, UiHostCalls{}, resize);
+      self = new Ui(*plugin, editor, write, controller, touch && touch->touch ? touch : nullptr, resize);
     } catch (const std::bad_alloc&) {
       return nullptr;
     }
-    self->write_ = write;
-    self->controller_ = controller;
-    self->touch_ = touch && touch->touch ? touch : nullptr;
-    self->bridge_ = UiBridge(unitsOf<Product>(), valuesOf(plugin->effect()),
-                             UiHostCalls{self, writePort, self->touch_ ? touchPort : nullptr});
     editor->setScale(editor::AEffGUIEditor::ScaleSource::Host, nearestEditorScale(hostScaleFactor(options, map)));
     plugin->linkEditor(self);
     if (!editor->open(parent) || !editor->getFrame() || !editor->getFrame()->getSystemWindow()) {
@@ -175,10 +175,10 @@ class Ui final : public EditorLink {
   Plugin& plugin_;
   editor::AEffGUIEditor* editor_;
   UiBridge bridge_;
-  const LV2UI_Resize* resize_;
-  const LV2UI_Touch* touch_ = nullptr;
-  LV2UI_Write_Function write_ = nullptr;
-  LV2UI_Controller controller_ = nullptr;
+  const LV2UI_Resize* resize_;  // null without ui:resize
+  const LV2UI_Touch* touch_;    // null without ui:touch
+  LV2UI_Write_Function write_;
+  LV2UI_Controller controller_;
 };
 
 template <class Product>

@@ -11,6 +11,7 @@
 #include <lv2/urid/urid.h>
 
 #include <array>
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <stdexcept>
@@ -230,6 +231,29 @@ TYPED_TEST(Lv2Panel, TheNextProgramChosenInThePanelIsWrittenToEveryPortItChanges
       ++changed;
   }
   EXPECT_GT(changed, 0);
+  EXPECT_TRUE(this->touches.empty());
+}
+
+TYPED_TEST(Lv2Panel, AHostPortValueReachesThePanelAndIsNotWrittenBack) {
+  ASSERT_TRUE(this->open());
+  const auto& layout = layoutOf<TypeParam>();
+  auto before = platform::createMemoryPixelBuffer(layout.width, layout.height);
+  auto after = platform::createMemoryPixelBuffer(layout.width, layout.height);
+  ASSERT_TRUE(this->host->capture(*before));
+  // The host moves the first knob's port to its other end, as automation would.
+  const auto& knob = this->firstKnob();
+  const auto port = static_cast<std::uint32_t>(knob.tag);
+  const auto range = lv2::controlPortRange(unitsOf<TypeParam>(), knob.tag);
+  ASSERT_TRUE(range);
+  const float value = this->controls[port] == range->maximum ? range->minimum : range->maximum;
+  this->ui->port_event(this->panel, port, sizeof value, 0, &value);
+  this->settle();
+  ASSERT_TRUE(this->host->capture(*after));
+  int differing = 0;
+  for (int y = 0; y < layout.height; ++y)
+    differing += std::memcmp(before->row(y), after->row(y), 4 * static_cast<std::size_t>(layout.width)) != 0;
+  EXPECT_GT(differing, 0) << "the knob shows the host's value";
+  EXPECT_TRUE(this->writes.empty()) << "the panel writes no host value back";
   EXPECT_TRUE(this->touches.empty());
 }
 
