@@ -11,6 +11,8 @@
 #include <lv2/urid/urid.h>
 
 #include <array>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
@@ -89,7 +91,7 @@ class Lv2Panel : public ::testing::Test {
   }
 
   // Opens the panel with what jalv or Ardour give, less what `without` names.
-  bool open(const char* without = "") {
+  bool open(const char* without = "", bool settled = true) {
     parentFeature = {LV2_UI__parent, host->handle()};
     accessFeature = {LV2_INSTANCE_ACCESS_URI, instance};
     const LV2_Feature idleFeature = {LV2_UI__idleInterface, nullptr};
@@ -106,7 +108,7 @@ class Lv2Panel : public ::testing::Test {
     if (!panel) return false;
     idle = static_cast<const LV2UI_Idle_Interface*>(ui->extension_data(LV2_UI__idleInterface));
     EXPECT_NE(widget, nullptr);
-    settle();
+    if (settled) settle();
     return idle != nullptr;
   }
   // The host's loop: its window's events, a block, the panel's idle.
@@ -255,6 +257,28 @@ TYPED_TEST(Lv2Panel, AHostPortValueReachesThePanelAndIsNotWrittenBack) {
   EXPECT_GT(differing, 0) << "the knob shows the host's value";
   EXPECT_TRUE(this->writes.empty()) << "the panel writes no host value back";
   EXPECT_TRUE(this->touches.empty());
+}
+
+// A figure, not a check (run by hand under xvfb-run with
+// --gtest_also_run_disabled_tests): from the host's instantiate to the
+// first picture of the panel on the screen.
+TYPED_TEST(Lv2Panel, DISABLED_OpenToFirstPaint) {
+  const auto& layout = layoutOf<TypeParam>();
+  auto empty = platform::createMemoryPixelBuffer(layout.width, layout.height);
+  auto shown = platform::createMemoryPixelBuffer(layout.width, layout.height);
+  ASSERT_TRUE(this->host->capture(*empty));
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(this->open("", false));
+  bool painted = false;
+  while (!painted && std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+    this->host->pump(1, &TestFixture::hostIdle, this);
+    ASSERT_TRUE(this->host->capture(*shown));
+    for (int y = 0; y < layout.height && !painted; ++y)
+      painted = std::memcmp(empty->row(y), shown->row(y), 4 * static_cast<std::size_t>(layout.width)) != 0;
+  }
+  ASSERT_TRUE(painted);
+  const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+  std::printf("%s: open to first paint %.1f ms\n", layout.product, took.count());
 }
 
 }  // namespace
