@@ -27,11 +27,10 @@
 
 namespace sorvane::lv2 {
 
-// The host's scale factor among the options, or 0 without one.
-inline float hostScaleFactor(const LV2_Options_Option* options, const LV2_URID_Map* map) {
-  if (!options || !map || !map->map) return 0.0f;
-  const LV2_URID key = map->map(map->handle, LV2_UI__scaleFactor);
-  const LV2_URID floatType = map->map(map->handle, LV2_ATOM__Float);
+// The host's scale factor among the options, or 0 without one (or without
+// the map that names it).
+inline float hostScaleFactor(const LV2_Options_Option* options, LV2_URID key, LV2_URID floatType) {
+  if (!options || !key) return 0.0f;
   for (const LV2_Options_Option* o = options; o->key || o->value; ++o)
     if (o->key == key && o->type == floatType && o->size == sizeof(float) && o->value)
       return *static_cast<const float*>(o->value);
@@ -118,7 +117,11 @@ class Ui final : public EditorLink {
     } catch (const std::bad_alloc&) {
       return nullptr;
     }
-    editor->setScale(editor::AEffGUIEditor::ScaleSource::Host, nearestEditorScale(hostScaleFactor(options, map)));
+    if (map && map->map) {
+      self->scaleKey_ = map->map(map->handle, LV2_UI__scaleFactor);
+      self->floatType_ = map->map(map->handle, LV2_ATOM__Float);
+    }
+    self->takeScaleFactor(hostScaleFactor(options, self->scaleKey_, self->floatType_));
     plugin->linkEditor(self);
     if (!editor->open(parent) || !editor->getFrame() || !editor->getFrame()->getSystemWindow()) {
       editor->close();
@@ -167,9 +170,28 @@ class Ui final : public EditorLink {
     return 0;
   }
 
+  // The host's factor is one of the editor's size sources; a change while
+  // open is applied at the next idle, as the VST build's.
+  // (0: the host gives none.)
+  void takeScaleFactor(float factor) {
+    editor_->setScale(editor::AEffGUIEditor::ScaleSource::Host, nearestEditorScale(factor));
+  }
+
+  static std::uint32_t getOptions(LV2_Handle, LV2_Options_Option*) { return LV2_OPTIONS_ERR_UNKNOWN; }
+  static std::uint32_t setOptions(LV2_Handle handle, const LV2_Options_Option* options) {
+    auto* self = static_cast<Ui*>(handle);
+    const float factor = hostScaleFactor(options, self->scaleKey_, self->floatType_);
+    if (factor == 0.0f) return LV2_OPTIONS_ERR_BAD_KEY;
+    self->takeScaleFactor(factor);
+    return LV2_OPTIONS_SUCCESS;
+  }
+
   static const void* extensionData(const char* uri) {
     static const LV2UI_Idle_Interface idleInterface = {idle};
-    return std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &idleInterface : nullptr;
+    static const LV2_Options_Interface optionsInterface = {getOptions, setOptions};
+    if (std::strcmp(uri, LV2_UI__idleInterface) == 0) return &idleInterface;
+    if (std::strcmp(uri, LV2_OPTIONS__interface) == 0) return &optionsInterface;
+    return nullptr;
   }
 
   Plugin& plugin_;
@@ -179,6 +201,8 @@ class Ui final : public EditorLink {
   const LV2UI_Touch* touch_;    // null without ui:touch
   LV2UI_Write_Function write_;
   LV2UI_Controller controller_;
+  LV2_URID scaleKey_ = 0;  // 0 without the host's map
+  LV2_URID floatType_ = 0;
 };
 
 template <class Product>

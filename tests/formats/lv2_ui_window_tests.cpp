@@ -23,6 +23,7 @@
 #include "editor/layout.h"
 #include "formats/lv2/identity.h"
 #include "formats/lv2/port_map.h"
+#include "gui/draw/scaling.h"
 #include "gui/views/cview.h"
 #include "hostkit/host_window.h"
 #include "plugin/pallido.h"
@@ -192,6 +193,15 @@ TYPED_TEST(Lv2Panel, OpensInTheHostsWindowAtItsSizeAndOnlyWithTheFeaturesItRequi
   this->scale = 2.0f;
   ASSERT_TRUE(this->open());
   EXPECT_EQ(this->size, std::make_pair(2 * layoutOf<TypeParam>().width, 2 * layoutOf<TypeParam>().height));
+
+  // A new factor while open (the window went to another screen) resizes it at the next idle.
+  const auto* options = static_cast<const LV2_Options_Interface*>(this->ui->extension_data(LV2_OPTIONS__interface));
+  ASSERT_NE(options, nullptr);
+  this->scale = 1.5f;
+  EXPECT_EQ(options->set(this->panel, this->options.data()), static_cast<std::uint32_t>(LV2_OPTIONS_SUCCESS));
+  this->settle();
+  EXPECT_EQ(this->size, std::make_pair(scaleToWindow(layoutOf<TypeParam>().width, 150),
+                                       scaleToWindow(layoutOf<TypeParam>().height, 150)));
 }
 
 TYPED_TEST(Lv2Panel, ADragOnAKnobWritesItsPortInsideOneTouchGesture) {

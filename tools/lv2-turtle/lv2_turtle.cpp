@@ -84,7 +84,7 @@ std::string manifest() {
       << "> ;\n  lv2:requiredFeature ui:parent , ui:idleInterface , <http://lv2plug.in/ns/ext/instance-access> ;\n"
       << "  lv2:optionalFeature ui:resize , ui:touch , opts:options , urid:map ;\n"
       << "  opts:supportedOption ui:scaleFactor ;\n"
-      << "  lv2:extensionData ui:idleInterface .\n";
+      << "  lv2:extensionData ui:idleInterface , opts:interface .\n";
   for (int p = 0; p < sorvane::kProgramCount; ++p)
     out << "\n<" << presetUri(Id::kUri, p) << ">\n  a pset:Preset ;\n  lv2:appliesTo <" << Id::kUri
         << "> ;\n  rdfs:seeAlso <presets.ttl> .\n";
