@@ -246,6 +246,27 @@ TYPED_TEST(Lv2Panel, TheNextProgramChosenInThePanelIsWrittenToEveryPortItChanges
   EXPECT_TRUE(this->touches.empty());
 }
 
+TYPED_TEST(Lv2Panel, AnABSwitchInThePanelWritesThePortsOfTheOtherSide) {
+  ASSERT_TRUE(this->open());
+  const auto& knob = this->firstKnob();
+  const auto port = static_cast<std::uint32_t>(knob.tag);
+  const float sideA = this->controls[port];
+  // Side A moves away from side B with a drag, then the panel switches to B.
+  const CPoint start = TestFixture::centre(knob.rect);
+  ASSERT_TRUE(this->host->mouseDown(start.x, start.y, kLButton));
+  for (int i = 1; i <= 10; ++i) ASSERT_TRUE(this->host->mouseMove(start.x, start.y - 5 * i, kLButton));
+  ASSERT_TRUE(this->host->mouseUp(start.x, start.y - 50, 0));
+  this->settle();
+  ASSERT_NE(this->controls[port], sideA);
+  this->writes.clear();
+  const CPoint ab = TestFixture::centre(layoutOf<TypeParam>().abSwitch);
+  ASSERT_TRUE(this->host->mouseDown(ab.x, ab.y, kLButton));
+  ASSERT_TRUE(this->host->mouseUp(ab.x, ab.y, 0));
+  this->settle(200);
+  EXPECT_EQ(this->controls[port], sideA);
+  EXPECT_EQ(this->writes, std::vector<std::uint32_t>{port});
+}
+
 TYPED_TEST(Lv2Panel, AHostPortValueReachesThePanelAndIsNotWrittenBack) {
   ASSERT_TRUE(this->open());
   const auto& layout = layoutOf<TypeParam>();
