@@ -137,6 +137,19 @@ function(sorvane_add_test name)
   endif()
 endfunction()
 
+# Tells a test program where the built plug-in libraries are, as the program
+# itself sees them (Wine reaches the build tree through its Z: drive).
+function(sorvane_plugin_dir_definitions target)
+  if(CMAKE_CROSSCOMPILING)
+    set(plugin_dir "Z:${SORVANE_PLUGIN_DIR}")
+    string(REPLACE "/" "\\\\" plugin_dir "${plugin_dir}")
+  else()
+    set(plugin_dir "${SORVANE_PLUGIN_DIR}")
+  endif()
+  target_compile_definitions(${target} PRIVATE
+    SORVANE_PLUGIN_DIR="${plugin_dir}" SORVANE_PLUGIN_SUFFIX="${CMAKE_SHARED_MODULE_SUFFIX}")
+endfunction()
+
 # Window tests: a real window, on a virtual X display of the test's own
 # (xvfb-run -a picks a free one; no test ever uses a display it did not
 # start), label "window", one ctest test per program. Windows programs run

@@ -38,6 +38,9 @@ function(sorvane_embed_resources target product)
       COMMENT "Embedding the ${product} pictures"
       VERBATIM)
     target_sources(${target} PRIVATE ${out})
+    # Debug information would describe the byte table's every byte again,
+    # a second copy as large as the pictures in a debug or sanitizer build.
+    set_source_files_properties(${out} PROPERTIES COMPILE_OPTIONS "-g0")
     target_link_libraries(${target} PUBLIC sorvane_platform_draw)
   elseif(WIN32)
     set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_${product}_pictures.rc)

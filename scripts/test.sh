@@ -82,8 +82,9 @@ if bash scripts/build-win-deps.sh; then
     step "mingw: ctest under Wine"
     run_ctest mingw
     # Leave no Wine server behind in our prefixes.
-    WINEPREFIX="$root/build/wineprefix" wineserver -k 2>/dev/null || true
-    WINEPREFIX="$root/build/wineprefix-window" wineserver -k 2>/dev/null || true
+    for prefix in wineprefix wineprefix-window wineprefix-window-200; do
+      WINEPREFIX="$root/build/$prefix" wineserver -k 2>/dev/null || true
+    done
   fi
 else
   fail mingw "scripts/build-win-deps.sh failed"

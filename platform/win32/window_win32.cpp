@@ -256,6 +256,13 @@ class Win32Window final : public NativeWindow {
   // Hands an event to the client. alive tells afterwards whether this
   // window still exists (the client may close the editor from an event).
   WindowEventResult send(const WindowEvent& event, bool& alive);
+  // An event that carries nothing but its type.
+  void notify(WindowEventType type) {
+    WindowEvent event;
+    event.type = type;
+    bool alive = true;
+    send(event, alive);
+  }
   void mouseEvent(WindowEventType type, WPARAM wParam, LPARAM lParam, std::int32_t extra);
   // A key for the client; false when no view used it.
   bool keyEvent(WindowEventType type, std::int32_t character, std::uint8_t virt);
@@ -513,10 +520,7 @@ LRESULT Win32Window::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     case WM_MOUSELEAVE: {
-      WindowEvent event;
-      event.type = WindowEventType::MouseLeave;
-      bool alive = true;
-      send(event, alive);
+      notify(WindowEventType::MouseLeave);
       return 0;
     }
     case WM_CAPTURECHANGED:
@@ -524,10 +528,7 @@ LRESULT Win32Window::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       // the gesture ends as if the button had gone up.
       if (hasCapture_ && reinterpret_cast<HWND>(lParam) != hwnd) {
         hasCapture_ = false;
-        WindowEvent event;
-        event.type = WindowEventType::CaptureLost;
-        bool alive = true;
-        send(event, alive);
+        notify(WindowEventType::CaptureLost);
       }
       return 0;
     case WM_KEYDOWN:
@@ -548,10 +549,7 @@ LRESULT Win32Window::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       if (keyboardHeld_) {
         keyboardHeld_ = false;
         previousFocus_ = nullptr;
-        WindowEvent event;
-        event.type = WindowEventType::KeyboardLost;
-        bool alive = true;
-        send(event, alive);
+        notify(WindowEventType::KeyboardLost);
       }
       return 0;
     case WM_PAINT:

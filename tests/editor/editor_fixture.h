@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "editor/layout.h"
 #include "editor/sorvane_gui.h"
+#include "gui/draw/scaling.h"
 #include "platform/headless/headless_window.h"
 #include "platform/scripted/clock.h"
 #include "platform/scripted/message_box.h"
@@ -82,6 +84,32 @@ AEffEditor* scriptedEditor(AudioEffect* effect) {
 
 void useProductPictures(const char* product);
 
+// A state that turns every knob away from its default.
+template <class Product>
+void turnEveryKnob(Sorvane<Product>& effect) {
+  for (int i = 0; i < Product::kParameterCount; ++i) effect.setParameter(i, static_cast<float>((i * 7) % 11) / 10.0f);
+}
+
+// The headless window's picture (software back end) of an editor with every
+// knob turned, at percent: what a real window's read-back is compared with.
+template <class Product>
+std::unique_ptr<platform::PixelBuffer> headlessPictureOfTurnedKnobs(int percent = 100) {
+  ScriptedUi ui;
+  gEditorServices = ui.bundle();
+  Sorvane<Product> twin(&EditorHost::callback, &scriptedEditor<Product>);
+  turnEveryKnob(twin);
+  static_cast<editor::AEffGUIEditor*>(twin.getEditor())->setScale(editor::AEffGUIEditor::ScaleSource::User, percent);
+  int parent = 0;
+  auto* record = twin.getAeffect();
+  EXPECT_EQ(record->dispatcher(record, effEditOpen, 0, 0, &parent, 0.0f), 1);
+  ui.windows.window()->paintAll();
+  const platform::PixelBuffer& shown = ui.windows.window()->pixels();
+  auto copy = platform::createMemoryPixelBuffer(shown.width(), shown.height());
+  for (int y = 0; y < shown.height(); ++y) std::copy(shown.row(y), shown.row(y) + 4 * shown.width(), copy->row(y));
+  record->dispatcher(record, effEditClose, 0, 0, nullptr, 0.0f);
+  return copy;
+}
+
 template <class Product>
 class EditorTest : public ::testing::Test {
  protected:
@@ -127,6 +155,17 @@ class EditorTest : public ::testing::Test {
   }
   const editor::EditorLayout& layout() const { return layoutOf<Product>(); }
   static constexpr int kParameters = Product::kParameterCount;
+  // The size effEditGetRect answers.
+  CPoint rectSize() {
+    ERect* r = nullptr;
+    EXPECT_EQ(dispatch(effEditGetRect, 0, 0, &r), 1);
+    return r ? CPoint(r->right - r->left, r->bottom - r->top) : CPoint();
+  }
+  // The panel's size in the window's pixels at percent.
+  CPoint panelAt(int percent) const {
+    return CPoint(scaleToWindow(layout().width, percent), scaleToWindow(layout().height, percent));
+  }
+  CPoint windowSize() const { return CPoint(window->pixels().width(), window->pixels().height()); }
   // The centre of a rectangle.
   static CPoint centre(const CRect& r) { return CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
   void click(const CPoint& p, int buttons = kLButton) {

@@ -21,15 +21,6 @@ using Source = editor::AEffGUIEditor::ScaleSource;
 template <class Product>
 class EditorScale : public EditorTest<Product> {
  protected:
-  CPoint rectSize() {
-    ERect* r = nullptr;
-    EXPECT_EQ(this->dispatch(effEditGetRect, 0, 0, &r), 1);
-    return r ? CPoint(r->right - r->left, r->bottom - r->top) : CPoint();
-  }
-  CPoint panelAt(int percent) const {
-    return CPoint(scaleToWindow(this->layout().width, percent), scaleToWindow(this->layout().height, percent));
-  }
-  CPoint windowSize() const { return CPoint(this->window->pixels().width(), this->window->pixels().height()); }
   VstIntPtr hostFactor(float factor, VstInt32 index = 0x50726553, VstIntPtr value = 0x41654373) {
     return this->dispatch(effVendorSpecific, index, value, nullptr, factor);
   }

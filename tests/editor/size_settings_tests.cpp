@@ -45,15 +45,6 @@ class EditorSizes : public EditorTest<Product> {
     fs::create_directories(file().parent_path());
     std::ofstream(file(), std::ios::binary) << text;
   }
-  CPoint rectSize() {
-    ERect* r = nullptr;
-    EXPECT_EQ(this->dispatch(effEditGetRect, 0, 0, &r), 1);
-    return r ? CPoint(r->right - r->left, r->bottom - r->top) : CPoint();
-  }
-  CPoint panelAt(int percent) const {
-    return CPoint(scaleToWindow(this->layout().width, percent), scaleToWindow(this->layout().height, percent));
-  }
-  CPoint windowSize() const { return CPoint(this->window->pixels().width(), this->window->pixels().height()); }
   void chooseSize(const char* title) {
     this->ui.menus.choose({"Size", title});
     this->click(this->centre(this->layout().fileMenu));

@@ -253,26 +253,8 @@ TYPED_TEST(Win32Editor, FilesDroppedOnThePanelAreRefusedAndChangeNothing) {
 template <class Product>
 class Win32Picture : public Win32EditorTest<Product> {
  protected:
-  // A state that turns every knob away from its default.
-  static void setState(Sorvane<Product>& effect) {
-    for (int i = 0; i < Product::kParameterCount; ++i) effect.setParameter(i, static_cast<float>((i * 7) % 11) / 10.0f);
-  }
-  // The headless window's picture of the same state (software back end).
-  std::unique_ptr<platform::PixelBuffer> headlessPicture() {
-    ScriptedUi ui;
-    gEditorServices = ui.bundle();
-    Sorvane<Product> twin(&EditorHost::callback, &scriptedEditor<Product>);
-    setState(twin);
-    int parent = 0;
-    auto* record = twin.getAeffect();
-    EXPECT_EQ(record->dispatcher(record, effEditOpen, 0, 0, &parent, 0.0f), 1);
-    ui.windows.window()->paintAll();
-    const platform::PixelBuffer& shown = ui.windows.window()->pixels();
-    auto copy = platform::createMemoryPixelBuffer(shown.width(), shown.height());
-    for (int y = 0; y < shown.height(); ++y) std::copy(shown.row(y), shown.row(y) + 4 * shown.width(), copy->row(y));
-    record->dispatcher(record, effEditClose, 0, 0, nullptr, 0.0f);
-    return copy;
-  }
+  static void setState(Sorvane<Product>& effect) { turnEveryKnob(effect); }
+  std::unique_ptr<platform::PixelBuffer> headlessPicture() { return headlessPictureOfTurnedKnobs<Product>(); }
   // GDI objects our code holds while the editor is open and has painted
   // twice (pictures, fonts made on first use, a back buffer if any).
   int gdiObjectsWhileOpen() {

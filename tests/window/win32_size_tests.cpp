@@ -49,9 +49,8 @@ class Win32At200 : public Win32EditorTest<Product> {
     aware = hostkit::becomePerMonitorDpiAware();
     Win32EditorTest<Product>::SetUp();
   }
-  static void setState(Sorvane<Product>& effect) {
-    for (int i = 0; i < Product::kParameterCount; ++i) effect.setParameter(i, static_cast<float>((i * 7) % 11) / 10.0f);
-  }
+  static void setState(Sorvane<Product>& effect) { turnEveryKnob(effect); }
+  // The size effEditGetRect answers.
   CPoint rectSize() {
     ERect* r = nullptr;
     EXPECT_EQ(this->dispatch(effEditGetRect, 0, 0, &r), 1);
@@ -66,22 +65,8 @@ class Win32At200 : public Win32EditorTest<Product> {
     EXPECT_TRUE(this->host->capture(*pixels)) << "the window could not be read back";
     return pixels;
   }
-  // The headless window's picture of the same state at percent.
   std::unique_ptr<platform::PixelBuffer> headlessPicture(int percent) {
-    ScriptedUi ui;
-    gEditorServices = ui.bundle();
-    Sorvane<Product> twin(&EditorHost::callback, &scriptedEditor<Product>);
-    setState(twin);
-    static_cast<editor::AEffGUIEditor*>(twin.getEditor())->setScale(Source::User, percent);
-    int parent = 0;
-    auto* record = twin.getAeffect();
-    EXPECT_EQ(record->dispatcher(record, effEditOpen, 0, 0, &parent, 0.0f), 1);
-    ui.windows.window()->paintAll();
-    const platform::PixelBuffer& shown = ui.windows.window()->pixels();
-    auto copy = platform::createMemoryPixelBuffer(shown.width(), shown.height());
-    for (int y = 0; y < shown.height(); ++y) std::copy(shown.row(y), shown.row(y) + 4 * shown.width(), copy->row(y));
-    record->dispatcher(record, effEditClose, 0, 0, nullptr, 0.0f);
-    return copy;
+    return headlessPictureOfTurnedKnobs<Product>(percent);
   }
   // Opens as a host does: the rectangle first, its window sized to it.
   bool openSized() {

@@ -128,7 +128,7 @@ class _Filters:
 
     def least_absolute_sum(self):
         """Per row, the filter whose bytes, read as signed, sum smallest in
-        magnitude (the heuristic the PNG specification suggests)."""
+        magnitude (the usual heuristic for choosing PNG row filters)."""
         table = bytes(min(v, 256 - v) for v in range(256))
         kinds = []
         for y in range(self.rows):
