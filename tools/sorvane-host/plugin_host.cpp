@@ -1,6 +1,7 @@
 #include "tools/sorvane-host/plugin_host.h"
 
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 
@@ -152,7 +153,32 @@ VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 in
   }
 }
 
+namespace {
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+  if (text.size() < suffix.size()) return false;
+  std::string tail = text.substr(text.size() - suffix.size());
+  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return tail == suffix;
+}
+
+}  // namespace
+
+std::unique_ptr<PluginLibrary> PluginLibrary::fromMaker(const std::string& path, hostkit::Library library,
+                                                        EffectMaker maker, const char* entryName) {
+  auto result = std::unique_ptr<PluginLibrary>(new PluginLibrary());
+  result->library_ = std::move(library);
+  result->maker_ = std::move(maker);
+  result->entryName_ = entryName;
+  result->path_ = path;
+  return result;
+}
+
 std::unique_ptr<PluginLibrary> PluginLibrary::open(const std::string& path, std::string& error) {
+  std::string trimmed = path;
+  while (trimmed.size() > 1 && (trimmed.back() == '/' || trimmed.back() == '\\')) trimmed.pop_back();
+  if (endsWith(trimmed, ".vst3")) return openVst3Bundle(trimmed, error);
+  if (endsWith(trimmed, ".clap")) return openClapFile(trimmed, error);
   auto result = std::unique_ptr<PluginLibrary>(new PluginLibrary());
   std::string reason;
   result->library_ = hostkit::Library::load(path, reason);
@@ -162,12 +188,12 @@ std::unique_ptr<PluginLibrary> PluginLibrary::open(const std::string& path, std:
   }
   for (const char* name : {"VSTPluginMain", "main"}) {
     if (void* symbol = result->library_.symbol(name)) {
-      result->entry_ = reinterpret_cast<VstPluginMainProc>(symbol);
+      result->maker_ = reinterpret_cast<VstPluginMainProc>(symbol);
       result->entryName_ = name;
       break;
     }
   }
-  if (result->entry_ == nullptr) {
+  if (!result->maker_) {
     error = "'" + path + "' is no VST 2.4 plug-in: it exports neither VSTPluginMain nor main";
     return nullptr;
   }
@@ -180,7 +206,7 @@ std::unique_ptr<PluginInstance> PluginInstance::create(const PluginLibrary& libr
   instance->context_ = std::make_unique<HostContext>();
   HostContext* previous = constructingContext;
   constructingContext = instance->context_.get();
-  AEffect* effect = library.entryPoint()(hostCallback);
+  AEffect* effect = library.makeEffect(hostCallback);
   constructingContext = previous;
   if (effect == nullptr) {
     error = "'" + library.path() + "': the entry point " + library.entryPointName() + " returned no effect";

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,22 +58,39 @@ VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 in
 // Fills timeInfo from the context's transport: 120 BPM, 4/4, playing.
 void updateTimeInfo(HostContext& context);
 
+// Makes one effect record per call, as a VST 2.4 entry point does. Plug-ins
+// of the other formats are seen through such a record, so that every command
+// and check runs on them unchanged.
+using EffectMaker = std::function<AEffect*(audioMasterCallback)>;
+
 class PluginLibrary {
  public:
-  // Loads the file and finds its entry point (VSTPluginMain, then main).
-  // On failure returns null and a one-line reason in error.
+  // Loads the file and finds its entry point (VSTPluginMain, then main), or
+  // for a ".vst3" bundle or a ".clap" file its format's entry and a bridge
+  // to the VST 2.4 record. On failure returns null and a one-line reason in
+  // error.
   static std::unique_ptr<PluginLibrary> open(const std::string& path, std::string& error);
+  // A library whose effects come from maker (the bridges of other formats).
+  // The library stays loaded as long as this object lives.
+  static std::unique_ptr<PluginLibrary> fromMaker(const std::string& path, hostkit::Library library, EffectMaker maker,
+                                                  const char* entryName);
 
   const std::string& path() const { return path_; }
-  VstPluginMainProc entryPoint() const { return entry_; }
+  AEffect* makeEffect(audioMasterCallback callback) const { return maker_(callback); }
   const char* entryPointName() const { return entryName_; }
 
  private:
+  // Declared first so it is destroyed last: the maker may hold state that
+  // points into the library.
   hostkit::Library library_;
-  VstPluginMainProc entry_ = nullptr;
+  EffectMaker maker_;
   const char* entryName_ = "";
   std::string path_;
 };
+
+// The bridges, one file each; an empty path error means "not this format".
+std::unique_ptr<PluginLibrary> openVst3Bundle(const std::string& path, std::string& error);
+std::unique_ptr<PluginLibrary> openClapFile(const std::string& path, std::string& error);
 
 class PluginInstance {
  public:
