@@ -39,6 +39,12 @@ class TestHost {
     initialised_ = true;
     factory = static_cast<const clap_plugin_factory_t*>(entry->get_factory(CLAP_PLUGIN_FACTORY_ID));
   }
+  // An entry linked into the test program itself.
+  explicit TestHost(const clap_plugin_entry_t* linked, const char* path) : entry(linked) {
+    if (!entry->init(path)) return;
+    initialised_ = true;
+    factory = static_cast<const clap_plugin_factory_t*>(entry->get_factory(CLAP_PLUGIN_FACTORY_ID));
+  }
   ~TestHost() {
     if (plugin) plugin->destroy(plugin);
     if (initialised_) entry->deinit();

@@ -55,3 +55,12 @@ if(NOT WIN32)
   set_tests_properties(formats_clap_install_puts_both_files_where_hosts_look PROPERTIES LABELS formats
     PASS_REGULAR_EXPRESSION "both installed")
 endif()
+
+# The panel in a host window on a virtual display (labels formats and window).
+if(TARGET sorvane_hostkit_window)
+  sorvane_add_window_test(formats_clap_window_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/clap_window_tests.cpp
+    LIBS sorvane_clap_core sorvane_host_core sorvane_editor sorvane_tessaro sorvane_pallido sorvane_hostkit_window)
+  sorvane_clap_dir_definitions(formats_clap_window_tests)
+  add_dependencies(formats_clap_window_tests Tessaro_clap)
+  set_tests_properties(formats_clap_window_tests PROPERTIES LABELS "formats;window")
+endif()

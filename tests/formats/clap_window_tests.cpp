@@ -1,0 +1,207 @@
+// The CLAP panel in a real window: Tessaro.clap through sorvane-host's
+// bridge (its clap.gui, timer and file-descriptor host sides driven from
+// effEditIdle) in a host window of the test's own, and the adapter linked
+// into this program for what only the same process can count (toolkit
+// objects left behind).
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "editor/layout.h"
+#include "editor/sorvane_gui.h"
+#include "formats/clap/adapter_impl.h"
+#include "gui/cbaseobject.h"
+#include "gui/views/cview.h"
+#include "hostkit/host_window.h"
+#include "tests/formats/clap_test_host.h"
+#include "tools/sorvane-host/plugin_host.h"
+
+#if !defined(_WIN32)
+#include <filesystem>
+#endif
+
+template <>
+struct sorvane::clap::EditorOf<tessaro::Product> {
+  static AEffEditor* make(AudioEffect* effect) {
+    return sorvane::editor::makeProductEditor<tessaro::Product>(effect, sorvane::editor::tessaroLayout(),
+                                                                sorvane::platform::nativeUiServices());
+  }
+};
+
+namespace {
+
+using namespace sorvane;
+using host::HostCallRecord;
+using host::PluginInstance;
+using host::PluginLibrary;
+
+CPoint centre(const CRect& r) { return CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
+
+const editor::ParameterControl& firstKnob() {
+  for (const auto& c : editor::tessaroLayout().controls)
+    if (c.kind == editor::ControlKind::Knob) return c;
+  throw std::logic_error("no knob");
+}
+
+class ClapWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    library = PluginLibrary::open(clap::testing::clapFile("Tessaro.clap"), error);
+    ASSERT_TRUE(library) << error;
+    instance = PluginInstance::create(*library, error);
+    ASSERT_TRUE(instance) << error;
+    instance->context().gestureLog = &log;
+    const auto& layout = editor::tessaroLayout();
+    window = hostkit::createHostWindow("clap panel test", layout.width, layout.height);
+    ASSERT_NE(window, nullptr) << "no display: window tests run under xvfb-run";
+  }
+  void TearDown() override {
+    if (instance) instance->context().gestureLog = nullptr;
+    instance.reset();
+    window.reset();
+  }
+  // The host's loop: its window's events and effEditIdle.
+  void settle(int milliseconds = 100) { window->pump(milliseconds, &ClapWindow::idle, this); }
+  static void idle(void* self) { static_cast<ClapWindow*>(self)->instance->dispatch(effEditIdle); }
+
+  std::unique_ptr<PluginLibrary> library;
+  std::unique_ptr<PluginInstance> instance;
+  std::unique_ptr<hostkit::HostWindow> window;
+  std::vector<HostCallRecord> log;
+};
+
+TEST_F(ClapWindow, APanelCreatedShownDraggedAndDestroyedSendsOneGestureToTheHost) {
+  ERect* rect = nullptr;
+  ASSERT_EQ(instance->dispatch(effEditGetRect, 0, 0, &rect), 1);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->right - rect->left, editor::tessaroLayout().width);
+  EXPECT_EQ(rect->bottom - rect->top, editor::tessaroLayout().height);
+  ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, window->handle()), 1);
+  settle();
+  EXPECT_EQ(window->childWindowCount(), 1);
+  EXPECT_EQ(instance->dispatch(effEditOpen, 0, 0, window->handle()), 0) << "one panel per instance";
+
+  const auto& knob = firstKnob();
+  const CPoint start = centre(knob.rect);
+  ASSERT_TRUE(window->mouseDown(start.x, start.y, kLButton));
+  for (int i = 1; i <= 10; ++i) ASSERT_TRUE(window->mouseMove(start.x, start.y - 5 * i, kLButton));
+  settle();
+  ASSERT_TRUE(window->mouseUp(start.x, start.y - 50, 0));
+  settle();
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log.front().opcode, audioMasterBeginEdit);
+  EXPECT_EQ(log.back().opcode, audioMasterEndEdit);
+  for (const HostCallRecord& call : log) {
+    EXPECT_EQ(call.index, knob.tag);
+    if (&call != &log.front() && &call != &log.back()) {
+      EXPECT_EQ(call.opcode, audioMasterAutomate);
+    }
+  }
+  // 50 pixels of a 200-pixel sweep from the centre, through the CLAP value and back.
+  EXPECT_NEAR(instance->getParameter(knob.tag), 0.75f, 1e-6f);
+
+  instance->dispatch(effEditClose);
+  settle();
+  EXPECT_EQ(window->childWindowCount(), 0);
+}
+
+TEST_F(ClapWindow, TheHostsScaleFactorSizesThePanel) {
+  EXPECT_EQ(instance->dispatch(effCanDo, 0, 0, const_cast<char*>("supportsViewDpiScaling")), 1);
+  EXPECT_EQ(instance->dispatch(effVendorSpecific, 0x50726553, 0x41654373, nullptr, 2.0f), 1);
+  ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, window->handle()), 1);
+  settle();
+  ERect* rect = nullptr;
+  ASSERT_EQ(instance->dispatch(effEditGetRect, 0, 0, &rect), 1);
+  EXPECT_EQ(rect->right - rect->left, 2 * editor::tessaroLayout().width);
+  EXPECT_EQ(rect->bottom - rect->top, 2 * editor::tessaroLayout().height);
+  instance->dispatch(effEditClose);
+}
+
+// The adapter in this program, so its toolkit objects are the ones counted here.
+class ClapWindowInProcess : public ::testing::Test {
+ protected:
+  static constexpr clap_plugin_entry_t kEntry = {CLAP_VERSION, clap::Factory<tessaro::Product>::init,
+                                                 clap::Factory<tessaro::Product>::deinit,
+                                                 clap::Factory<tessaro::Product>::get};
+  void SetUp() override {
+    platform::useEmbeddedResources(&tessaro::embeddedResources());
+    ASSERT_TRUE(host.create());
+    ASSERT_NE(host.gui, nullptr);
+    window =
+        hostkit::createHostWindow("clap panel test", editor::tessaroLayout().width, editor::tessaroLayout().height);
+    ASSERT_NE(window, nullptr) << "no display: window tests run under xvfb-run";
+  }
+  bool openPanel() {
+    clap_window_t parent{};
+    parent.api = clap::kNativeWindowApi;
+#if defined(_WIN32)
+    parent.win32 = window->handle();
+#else
+    parent.x11 = static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(window->handle()));
+#endif
+    return host.gui->create(host.plugin, clap::kNativeWindowApi, false) && host.gui->set_parent(host.plugin, &parent) &&
+           host.gui->show(host.plugin);
+  }
+  void closePanel() {
+    host.gui->hide(host.plugin);
+    host.gui->destroy(host.plugin);
+  }
+  static int openDescriptors() {
+#if defined(_WIN32)
+    return 0;
+#else
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+    return count;
+#endif
+  }
+
+  clap::testing::TestHost host{&kEntry, "in-process"};
+  std::unique_ptr<hostkit::HostWindow> window;
+};
+
+TEST_F(ClapWindowInProcess, OnlyEmbeddedPanelsOfTheSystemsWindowAreOffered) {
+  EXPECT_TRUE(host.gui->is_api_supported(host.plugin, clap::kNativeWindowApi, false));
+  EXPECT_FALSE(host.gui->is_api_supported(host.plugin, clap::kNativeWindowApi, true)) << "no floating window";
+  EXPECT_FALSE(host.gui->is_api_supported(host.plugin, CLAP_WINDOW_API_WAYLAND, false));
+  EXPECT_FALSE(host.gui->create(host.plugin, clap::kNativeWindowApi, true));
+  EXPECT_FALSE(host.gui->can_resize(host.plugin));
+  ASSERT_TRUE(openPanel());
+  EXPECT_FALSE(host.gui->create(host.plugin, clap::kNativeWindowApi, false)) << "one panel at a time";
+#if !defined(_WIN32)
+  // Linux: the host's timer and a watch on the X connection drive the panel.
+  EXPECT_EQ(host.liveTimers.size(), 1u);
+  EXPECT_EQ(host.liveFds.size(), 1u);
+#endif
+  std::uint32_t w = 0, h = 0;
+  ASSERT_TRUE(host.gui->get_size(host.plugin, &w, &h));
+  EXPECT_TRUE(host.gui->set_size(host.plugin, w, h));
+  EXPECT_FALSE(host.gui->set_size(host.plugin, w + 1, h));
+  closePanel();
+  EXPECT_TRUE(host.liveTimers.empty());
+  EXPECT_TRUE(host.liveFds.empty());
+}
+
+TEST_F(ClapWindowInProcess, AHundredCreateAndDestroyCyclesLeaveNothingBehind) {
+  // The first opening loads what the process keeps (fonts).
+  ASSERT_TRUE(openPanel());
+  closePanel();
+  const int descriptors = openDescriptors();
+  const int objects = liveToolkitObjects();
+  for (int i = 0; i < 100; ++i) {
+    ASSERT_TRUE(openPanel()) << "cycle " << i;
+    window->pump(0);
+    closePanel();
+  }
+  EXPECT_EQ(openDescriptors(), descriptors);
+  EXPECT_EQ(liveToolkitObjects(), objects);
+  EXPECT_EQ(window->childWindowCount(), 0);
+  EXPECT_TRUE(host.liveTimers.empty());
+  EXPECT_TRUE(host.liveFds.empty());
+}
+
+}  // namespace
