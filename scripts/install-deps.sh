@@ -22,6 +22,8 @@ native_packages=(
   # the LV2 bundles: headers and schemas, the checking tools (lv2info,
   # lv2apply, sord_validate) and the library of the tests' small host
   lv2-dev lilv-utils liblilv-dev sordi
+  # the CLAP files: Qtractor's plug-in scanner reads them as Qtractor does
+  qtractor
   # fuzzing and leak checks
   clang libclang-rt-14-dev
 )

@@ -64,3 +64,27 @@ if(TARGET sorvane_hostkit_window)
   add_dependencies(formats_clap_window_tests Tessaro_clap)
   set_tests_properties(formats_clap_window_tests PROPERTIES LABELS "formats;window")
 endif()
+
+# Qtractor's plug-in scanner reads a file as Qtractor does (the type and path
+# on its standard input, one line per plug-in found on its output): each
+# product with its name, a stereo input and output, no MIDI and every
+# parameter.
+if(NOT WIN32)
+  find_program(SORVANE_QTRACTOR_SCAN qtractor_plugin_scan
+    PATHS /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/qtractor /usr/lib/qtractor NO_DEFAULT_PATH)
+  foreach(product_count Tessaro:12 Pallido:17)
+    string(REPLACE ":" ";" pc ${product_count})
+    list(GET pc 0 product)
+    list(GET pc 1 count)
+    if(SORVANE_QTRACTOR_SCAN)
+      add_test(NAME formats_clap_qtractor_scan_${product}
+        COMMAND sh -c [=[printf 'CLAP:%s\n' "$1" | "$0"]=] ${SORVANE_QTRACTOR_SCAN} $<TARGET_FILE:${product}_clap>)
+      set_tests_properties(formats_clap_qtractor_scan_${product} PROPERTIES LABELS formats TIMEOUT 60
+        PASS_REGULAR_EXPRESSION "CLAP\\|Sorvane ${product}\\|2:2\\|0:0\\|${count}:0\\|[^|]*\\|[^|]*/${product}\\.clap\\|0\\|")
+    else()
+      add_test(NAME formats_clap_qtractor_scan_${product}
+        COMMAND sh -c "echo 'qtractor_plugin_scan not found (Debian package qtractor)' >&2; exit 1")
+      set_tests_properties(formats_clap_qtractor_scan_${product} PROPERTIES LABELS formats)
+    endif()
+  endforeach()
+endif()
