@@ -186,6 +186,26 @@ TEST_F(ClapWindowInProcess, OnlyEmbeddedPanelsOfTheSystemsWindowAreOffered) {
   EXPECT_TRUE(host.liveFds.empty());
 }
 
+// The host's loop: its window's events and its timers (Windows: the panel's own).
+void tickTimers(void* self) {
+  auto& host = *static_cast<clap::testing::TestHost*>(self);
+  for (const clap_id id : std::vector<clap_id>(host.liveTimers)) host.timers->on_timer(host.plugin, id);
+}
+
+TEST_F(ClapWindowInProcess, ANewHostScaleWhileOpenAsksTheHostToResizeItsWindow) {
+  ASSERT_TRUE(openPanel());
+  const auto& layout = editor::tessaroLayout();
+  ASSERT_TRUE(host.gui->set_scale(host.plugin, 2.0));
+  window->pump(300, tickTimers, &host);
+  ASSERT_FALSE(host.resizeRequests.empty());
+  EXPECT_EQ(host.resizeRequests.back(), std::make_pair(static_cast<std::uint32_t>(2 * layout.width),
+                                                       static_cast<std::uint32_t>(2 * layout.height)));
+  std::uint32_t w = 0, h = 0;
+  ASSERT_TRUE(host.gui->get_size(host.plugin, &w, &h));
+  EXPECT_EQ(w, static_cast<std::uint32_t>(2 * layout.width));
+  closePanel();
+}
+
 TEST_F(ClapWindowInProcess, AHundredCreateAndDestroyCyclesLeaveNothingBehind) {
   // The first opening loads what the process keeps (fonts).
   ASSERT_TRUE(openPanel());
