@@ -88,3 +88,16 @@ if(NOT WIN32)
     endif()
   endforeach()
 endif()
+
+# sorvane-host's checks of a plug-in, on each CLAP file through the bridge.
+if(CMAKE_CROSSCOMPILING)
+  set(clap_drive "Z:")
+else()
+  set(clap_drive "")
+endif()
+foreach(product Tessaro Pallido)
+  add_test(NAME formats_clap_validate_${product}
+    COMMAND sorvane-host validate ${clap_drive}$<TARGET_FILE:${product}_clap>)
+  set_tests_properties(formats_clap_validate_${product} PROPERTIES LABELS formats
+    ENVIRONMENT "SORVANE_SETTINGS_DIR=${SORVANE_TEST_SETTINGS_DIR};WINEDEBUG=-all")
+endforeach()

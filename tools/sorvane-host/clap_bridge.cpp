@@ -6,16 +6,20 @@
 // callback. Normalised parameter values map linearly onto each parameter's
 // CLAP range (rounded to the step for a stepped one).
 //
-// Threads: sorvane-host calls the record from one thread at a time, so
-// params.flush runs right away for every setParameter (between blocks, as
-// the audio thread's flush may), and effEditIdle serves the main-thread
-// calls: timers, file descriptors, flush and callback requests.
+// Threads: a VST host may call setParameter from any thread, also while a
+// block runs; CLAP wants parameter values in the block's input events (or
+// a flush while nothing processes). So while the plug-in is active the
+// values wait, under a lock of the host side's own, for the next block,
+// which takes them at its start; while inactive, params.flush takes them at
+// once. effEditIdle serves the main-thread calls: timers, file
+// descriptors, flush and callback requests.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -232,14 +236,15 @@ class Bridge {
 
   struct InEvents {
     clap_input_events_t list;
-    const clap_event_param_value_t* event;  // one or none
+    const clap_event_param_value_t* events;
+    std::uint32_t count;
   };
   static std::uint32_t CLAP_ABI inSize(const clap_input_events_t* list) {
-    return static_cast<const InEvents*>(list->ctx)->event ? 1 : 0;
+    return static_cast<const InEvents*>(list->ctx)->count;
   }
   static const clap_event_header_t* CLAP_ABI inGet(const clap_input_events_t* list, std::uint32_t index) {
     const auto* events = static_cast<const InEvents*>(list->ctx);
-    return index == 0 && events->event ? &events->event->header : nullptr;
+    return index < events->count ? &events->events[index].header : nullptr;
   }
 
   // The plug-in's gestures and values reach the host as a VST plug-in's
@@ -293,11 +298,18 @@ class Bridge {
     event.channel = -1;
     event.key = -1;
     event.value = self->clapValue(index, value);
-    self->flushWith(&event);
+    {
+      std::lock_guard<std::mutex> hold(self->pendingLock_);
+      if (self->active_) {
+        self->pending_.push_back(event);
+        return;
+      }
+    }
+    self->flushWith(&event, 1);
   }
 
-  void flushWith(const clap_event_param_value_t* event) {
-    InEvents in{{nullptr, inSize, inGet}, event};
+  void flushWith(const clap_event_param_value_t* events, std::uint32_t count) {
+    InEvents in{{nullptr, inSize, inGet}, events, count};
     in.list.ctx = &in;
     const clap_output_events_t out{this, tryPush};
     params_->flush(plugin_, &in.list, &out);
@@ -306,6 +318,12 @@ class Bridge {
   static float VSTCALLBACK getParameter(AEffect* effect, VstInt32 index) {
     Bridge* self = of(effect);
     double value = 0.0;
+    if (index >= 0 && index < effect->numParams) {
+      // A value still on its way to the plug-in is the parameter's value already.
+      std::lock_guard<std::mutex> hold(self->pendingLock_);
+      for (auto e = self->pending_.rbegin(); e != self->pending_.rend(); ++e)
+        if (e->param_id == self->ids_[static_cast<std::size_t>(index)]) return self->normalised(index, e->value);
+    }
     if (index < 0 || index >= effect->numParams || !self->params_ ||
         !self->params_->get_value(self->plugin_, self->ids_[static_cast<std::size_t>(index)], &value))
       return 0.0f;
@@ -331,8 +349,12 @@ class Bridge {
       in.data32 = inputs;
       out.data32 = outputs;
     }
-    InEvents none{{nullptr, inSize, inGet}, nullptr};
-    none.list.ctx = &none;
+    {
+      std::lock_guard<std::mutex> hold(pendingLock_);
+      taking_.swap(pending_);
+    }
+    InEvents values{{nullptr, inSize, inGet}, taking_.data(), static_cast<std::uint32_t>(taking_.size())};
+    values.list.ctx = &values;
     const clap_output_events_t events{this, tryPush};
     clap_process_t process{};
     process.steady_time = steadyTime_;
@@ -341,9 +363,10 @@ class Bridge {
     process.audio_outputs = &out;
     process.audio_inputs_count = 1;
     process.audio_outputs_count = 1;
-    process.in_events = &none.list;
+    process.in_events = &values.list;
     process.out_events = &events;
     plugin_->process(plugin_, &process);
+    taking_.clear();
     steadyTime_ += frames;
   }
   static void VSTCALLBACK processReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32 frames) {
@@ -355,13 +378,22 @@ class Bridge {
 
   void resume() {
     if (active_) return;
-    active_ = plugin_->activate(plugin_, rate_, 1, block_);
+    const bool activated = plugin_->activate(plugin_, rate_, 1, block_);
+    std::lock_guard<std::mutex> hold(pendingLock_);
+    active_ = activated;
   }
+  // Values no block took yet go to the plug-in before it stops.
   void suspend() {
     if (started_ && plugin_->stop_processing) plugin_->stop_processing(plugin_);
     started_ = false;
     if (active_) plugin_->deactivate(plugin_);
-    active_ = false;
+    std::vector<clap_event_param_value_t> left;
+    {
+      std::lock_guard<std::mutex> hold(pendingLock_);
+      active_ = false;
+      left.swap(pending_);
+    }
+    if (!left.empty() && params_) flushWith(left.data(), static_cast<std::uint32_t>(left.size()));
   }
 
   // What the plug-in asked to be called back for on the main thread.
@@ -372,7 +404,7 @@ class Bridge {
     }
     if (flushRequested_ && params_) {
       flushRequested_ = false;
-      flushWith(nullptr);
+      flushWith(nullptr, 0);
     }
   }
 
@@ -526,10 +558,12 @@ class Bridge {
       }
       case effCanBeAutomated:
         return param ? 1 : 0;
+      // A CLAP plug-in has one state and no programs: it is the bank and
+      // the program chunk alike.
       case effGetChunk:
-        return index == 0 ? self->getChunk(ptr) : 0;
+        return self->getChunk(ptr);
       case effSetChunk:
-        return index == 0 ? self->setChunk(value, ptr) : 0;
+        return self->setChunk(value, ptr);
       case effGetEffectName:
         copyText(ptr, d->name, 64);
         return 1;
@@ -580,8 +614,11 @@ class Bridge {
   std::vector<std::string> names_;
   double rate_ = 44100.0;
   std::uint32_t block_ = 512;
-  bool active_ = false;
+  bool active_ = false;  // written under pendingLock_
   bool started_ = false;
+  std::mutex pendingLock_;
+  std::vector<clap_event_param_value_t> pending_;  // values for the next block
+  std::vector<clap_event_param_value_t> taking_;   // those the block in progress takes
   std::int64_t steadyTime_ = 0;
   std::vector<std::uint8_t> chunk_;
   std::vector<Timer> timerList_;
