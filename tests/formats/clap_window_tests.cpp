@@ -206,6 +206,90 @@ TEST_F(ClapWindowInProcess, ANewHostScaleWhileOpenAsksTheHostToResizeItsWindow) 
   closePanel();
 }
 
+TEST_F(ClapWindowInProcess, AProgramChosenInThePanelMakesTheHostRescanTheValuesOnItsMainThread) {
+  ASSERT_TRUE(openPanel());
+  double before = 0.0;
+  const auto knob = static_cast<clap_id>(firstKnob().tag);
+  ASSERT_TRUE(host.params->get_value(host.plugin, knob, &before));
+  const CPoint next = centre(editor::tessaroLayout().next);
+  ASSERT_TRUE(window->mouseDown(next.x, next.y, kLButton));
+  ASSERT_TRUE(window->mouseUp(next.x, next.y, 0));
+  window->pump(300, tickTimers, &host);
+  EXPECT_GT(host.callbackRequests, 0);
+  EXPECT_EQ(host.rescans, 0) << "not before the host's main-thread callback";
+  host.plugin->on_main_thread(host.plugin);
+  EXPECT_EQ(host.rescans, 1);
+  EXPECT_TRUE(host.rescanFlags & CLAP_PARAM_RESCAN_VALUES);
+  int moved = 0;
+  for (clap_id id = 0; id < static_cast<clap_id>(tessaro::Product::kParameterCount); ++id) {
+    double value = 0.0;
+    ASSERT_TRUE(host.params->get_value(host.plugin, id, &value));
+    const float program = static_cast<float>(tessaro::Product::presets().factoryPrograms[1].values[id]);
+    EXPECT_EQ(value, clap::clapValueOf(unitsOf<tessaro::Product>(), static_cast<int>(id), program));
+    moved += value != clap::clapValueOf(unitsOf<tessaro::Product>(), static_cast<int>(id),
+                                        static_cast<float>(tessaro::Product::presets().factoryPrograms[0].values[id]));
+  }
+  EXPECT_GT(moved, 0);
+  EXPECT_TRUE(host.outEvents.empty()) << "a program is no gesture";
+  closePanel();
+}
+
+// While the host processes, the panel's gesture rides on the next block's
+// output events; no flush is asked for.
+TEST_F(ClapWindowInProcess, ADragWhileProcessingGoesOutWithTheNextBlock) {
+  ASSERT_TRUE(host.plugin->activate(host.plugin, 48000.0, 1, 64));
+  ASSERT_TRUE(host.plugin->start_processing(host.plugin));
+  ASSERT_TRUE(openPanel());
+  const auto& knob = firstKnob();
+  const CPoint start = centre(knob.rect);
+  ASSERT_TRUE(window->mouseDown(start.x, start.y, kLButton));
+  for (int i = 1; i <= 10; ++i) ASSERT_TRUE(window->mouseMove(start.x, start.y - 5 * i, kLButton));
+  window->pump(100, tickTimers, &host);
+  ASSERT_TRUE(window->mouseUp(start.x, start.y - 50, 0));
+  window->pump(100, tickTimers, &host);
+  EXPECT_EQ(host.flushRequests, 0);
+  EXPECT_TRUE(host.outEvents.empty());
+
+  std::vector<float> audio[4];
+  float* channels[4];
+  for (int c = 0; c < 4; ++c) {
+    audio[c].assign(64, 0.0f);
+    channels[c] = audio[c].data();
+  }
+  clap_audio_buffer_t in{}, out{};
+  in.data32 = channels;
+  out.data32 = channels + 2;
+  in.channel_count = out.channel_count = 2;
+  const std::vector<clap_event_param_value_t> none;
+  clap::testing::TestHost::Events list{none};
+  const clap_input_events_t inEvents{&list, clap::testing::TestHost::Events::size,
+                                     clap::testing::TestHost::Events::get};
+  const clap_output_events_t outEvents{&host, clap::testing::TestHost::push};
+  clap_process_t block{};
+  block.frames_count = 64;
+  block.audio_inputs = &in;
+  block.audio_outputs = &out;
+  block.audio_inputs_count = block.audio_outputs_count = 1;
+  block.in_events = &inEvents;
+  block.out_events = &outEvents;
+  ASSERT_EQ(host.plugin->process(host.plugin, &block), CLAP_PROCESS_CONTINUE);
+
+  const auto& events = host.outEvents;
+  ASSERT_GE(events.size(), 3u);
+  EXPECT_EQ(events.front().type, CLAP_EVENT_PARAM_GESTURE_BEGIN);
+  EXPECT_EQ(events.back().type, CLAP_EVENT_PARAM_GESTURE_END);
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    EXPECT_EQ(events[i].param, static_cast<clap_id>(knob.tag));
+    if (i > 0 && i + 1 < events.size()) {
+      EXPECT_EQ(events[i].type, CLAP_EVENT_PARAM_VALUE);
+    }
+  }
+  EXPECT_EQ(events[events.size() - 2].value, clap::clapValueOf(unitsOf<tessaro::Product>(), knob.tag, 0.75f));
+  closePanel();
+  host.plugin->stop_processing(host.plugin);
+  host.plugin->deactivate(host.plugin);
+}
+
 TEST_F(ClapWindowInProcess, AHundredCreateAndDestroyCyclesLeaveNothingBehind) {
   // The first opening loads what the process keeps (fonts).
   ASSERT_TRUE(openPanel());
