@@ -171,7 +171,8 @@ class Plugin {
   static void CLAP_ABI stopProcessing(const clap_plugin_t* plugin) {
     self(plugin)->processing_.store(false, std::memory_order_release);
   }
-  // The crossfades settle within a block; there is no tail to clear.
+  // The VST build has no call that clears the filters' memory (a VST host's
+  // suspend and resume keep it), so the adapter adds none: a reset plays on.
   static void CLAP_ABI reset(const clap_plugin_t*) {}
 
   // Parameter events take effect at their own sample: the block is split

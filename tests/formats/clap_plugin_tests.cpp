@@ -404,4 +404,18 @@ TYPED_TEST(ClapPlugin, BadStreamsAreRefusedAndLeaveTheBankAsItWas) {
   EXPECT_FALSE(h.state->load(h.plugin, nullptr));
 }
 
+// Streams answering more bytes than they were asked for are broken, not long.
+TYPED_TEST(ClapPlugin, StreamsThatClaimMoreThanAskedAreFailures) {
+  auto& h = this->host;
+  const std::vector<std::uint8_t> before = h.save();
+  const clap_istream_t liar{
+      nullptr, [](const clap_istream_t*, void*, std::uint64_t size) { return static_cast<std::int64_t>(size + 1); }};
+  EXPECT_FALSE(h.state->load(h.plugin, &liar));
+  EXPECT_EQ(h.save(), before);
+  const clap_ostream_t boaster{nullptr, [](const clap_ostream_t*, const void*, std::uint64_t size) {
+                                 return static_cast<std::int64_t>(size + 1);
+                               }};
+  EXPECT_FALSE(h.state->save(h.plugin, &boaster));
+}
+
 }  // namespace

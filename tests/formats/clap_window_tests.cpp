@@ -290,6 +290,29 @@ TEST_F(ClapWindowInProcess, ADragWhileProcessingGoesOutWithTheNextBlock) {
   host.plugin->deactivate(host.plugin);
 }
 
+TEST_F(ClapWindowInProcess, APanelDestroyedMidDragStillEndsTheGestureOnce) {
+  ASSERT_TRUE(openPanel());
+  const auto& knob = firstKnob();
+  const CPoint start = centre(knob.rect);
+  ASSERT_TRUE(window->mouseDown(start.x, start.y, kLButton));
+  for (int i = 1; i <= 5; ++i) ASSERT_TRUE(window->mouseMove(start.x, start.y - 5 * i, kLButton));
+  window->pump(100, tickTimers, &host);
+  closePanel();
+  EXPECT_GT(host.flushRequests, 0) << "nothing processes: the host is asked to flush";
+  host.flush();
+  int begins = 0, ends = 0;
+  for (const auto& e : host.outEvents) {
+    EXPECT_EQ(e.param, static_cast<clap_id>(knob.tag));
+    begins += e.type == CLAP_EVENT_PARAM_GESTURE_BEGIN;
+    ends += e.type == CLAP_EVENT_PARAM_GESTURE_END;
+  }
+  EXPECT_EQ(begins, 1);
+  EXPECT_EQ(ends, 1);
+  ASSERT_FALSE(host.outEvents.empty());
+  EXPECT_EQ(host.outEvents.back().type, CLAP_EVENT_PARAM_GESTURE_END);
+  window->mouseUp(start.x, start.y - 25, 0);
+}
+
 TEST_F(ClapWindowInProcess, AHundredCreateAndDestroyCyclesLeaveNothingBehind) {
   // The first opening loads what the process keeps (fonts).
   ASSERT_TRUE(openPanel());
