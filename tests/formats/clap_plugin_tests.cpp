@@ -4,7 +4,10 @@
 // byte, through streams that move a byte at a time, fail or lie.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -416,6 +419,68 @@ TYPED_TEST(ClapPlugin, StreamsThatClaimMoreThanAskedAreFailures) {
                                  return static_cast<std::int64_t>(size + 1);
                                }};
   EXPECT_FALSE(h.state->save(h.plugin, &boaster));
+}
+
+// The figure of per-frame cost, the CLAP file against the VST build's
+// effect in one run, both playing factory program 3 (interleaved rounds,
+// the quickest of each counted, so a busy machine slows both alike). Not
+// part of the suite, whose machines are shared; run it with
+// --gtest_also_run_disabled_tests --gtest_filter='*PerFrameCost*'.
+TYPED_TEST(ClapPlugin, DISABLED_PerFrameCostAgainstTheVstBuild) {
+  constexpr std::uint32_t kBlock = 512;
+  auto& vst = this->reference;
+  vst.setProgram(3);
+  std::vector<std::uint8_t> bank = chunkOf(vst);
+  const std::size_t slot = (bank.size() - 8) / 12;
+  std::memmove(bank.data() + 8, bank.data() + 8 + 3 * slot, slot);
+  Source source{&bank};
+  ASSERT_TRUE(load(this->host, source));
+  auto& h = this->host;
+  ASSERT_TRUE(h.plugin->activate(h.plugin, kRate, 1, kBlock));
+  ASSERT_TRUE(h.plugin->start_processing(h.plugin));
+  vst.dispatcher(effSetSampleRate, 0, 0, nullptr, static_cast<float>(kRate));
+  vst.dispatcher(effSetBlockSize, 0, kBlock, nullptr, 0.0f);
+  vst.dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
+  Buffers<float> b;
+  constexpr std::uint32_t kWhole = kFrames / kBlock * kBlock;
+  const std::vector<clap_event_param_value_t> none;
+  TestHost::Events list{none};
+  const clap_input_events_t inEvents{&list, TestHost::Events::size, TestHost::Events::get};
+  const clap_output_events_t outEvents{&h, TestHost::push};
+  using Clock = std::chrono::steady_clock;
+  double fastestClap = 1e300, fastestVst = 1e300;
+  for (int round = 0; round < 200; ++round) {
+    const auto t0 = Clock::now();
+    for (std::uint32_t done = 0; done < kWhole; done += kBlock) {
+      float* i[2] = {b.inPtr[0] + done, b.inPtr[1] + done};
+      float* o[2] = {b.outPtr[0] + done, b.outPtr[1] + done};
+      clap_audio_buffer_t in{}, out{};
+      in.data32 = i;
+      out.data32 = o;
+      in.channel_count = out.channel_count = 2;
+      clap_process_t p{};
+      p.frames_count = kBlock;
+      p.audio_inputs = &in;
+      p.audio_outputs = &out;
+      p.audio_inputs_count = p.audio_outputs_count = 1;
+      p.in_events = &inEvents;
+      p.out_events = &outEvents;
+      h.plugin->process(h.plugin, &p);
+    }
+    const auto t1 = Clock::now();
+    for (std::uint32_t done = 0; done < kWhole; done += kBlock) {
+      float* i[2] = {b.inPtr[0] + done, b.inPtr[1] + done};
+      float* o[2] = {b.outPtr[0] + done, b.outPtr[1] + done};
+      vst.processReplacing(i, o, kBlock);
+    }
+    const auto t2 = Clock::now();
+    fastestClap = std::min(fastestClap, std::chrono::duration<double, std::nano>(t1 - t0).count() / kWhole);
+    fastestVst = std::min(fastestVst, std::chrono::duration<double, std::nano>(t2 - t1).count() / kWhole);
+  }
+  std::printf("%s: %.2f ns per frame as CLAP, %.2f as VST 2.4 (%+.1f %%)\n", TypeParam::kEffectName, fastestClap,
+              fastestVst, 100.0 * (fastestClap / fastestVst - 1.0));
+  h.plugin->stop_processing(h.plugin);
+  h.plugin->deactivate(h.plugin);
 }
 
 }  // namespace
