@@ -76,6 +76,13 @@ void writeSeeds() {
     write("lv2_state", prefix + "-factory-" + std::to_string(how), state);
   }
   write("lv2_state", prefix + "-cut", Bytes(factoryBank, factoryBank + size / 2));
+  // A session's state: the bank, then the current program (one that exists, one that does not).
+  for (const uint8_t program : {5, 12}) {
+    Bytes state{0};
+    state.insert(state.end(), factoryBank, factoryBank + size);
+    state.insert(state.end(), {'S', 'v', 'P', 'g', program, 0, 0, 0});
+    write("lv2_state", prefix + "-program-" + std::to_string(program), state);
+  }
 
   editEveryProgram(*effect);
   size = effect->getChunk(&data, false);
