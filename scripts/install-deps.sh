@@ -22,8 +22,9 @@ native_packages=(
   # the LV2 bundles: headers and schemas, the checking tools (lv2info,
   # lv2apply, sord_validate) and the library of the tests' small host
   lv2-dev lilv-utils liblilv-dev sordi
-  # the CLAP files: Qtractor's plug-in scanner reads them as Qtractor does
-  qtractor
+  # hosts that load our builds in the tests: Ardour's engine (ardour7-lua,
+  # its VST3 scanner) and Qtractor's plug-in scanner
+  ardour qtractor
   # fuzzing and leak checks
   clang libclang-rt-14-dev
 )

@@ -4,7 +4,8 @@
 // build's own. Control ports are read in run(): a port whose value changed
 // since the last block and shows another value than the effect's becomes a
 // setParameter, as automation would. The state interface saves and restores
-// the bank chunk of effGetChunk / effSetChunk, byte for byte.
+// the bank chunk of effGetChunk / effSetChunk, byte for byte, with the
+// current program behind it (formats/common/session_state.h).
 //
 // Threads (the LV2 classes): instantiate, activate, deactivate, restore and
 // cleanup on the host's instantiation thread, never during run; run and

@@ -10,7 +10,9 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <vector>
 
+#include "formats/common/session_state.h"
 #include "formats/lv2/adapter.h"
 #include "formats/lv2/identity.h"
 #include "formats/lv2/port_map.h"
@@ -130,11 +132,10 @@ class Adapter {
                                std::uint32_t, const LV2_Feature* const*) {
     auto* self = static_cast<Adapter*>(instance);
     if (!self->bankKey_) return LV2_STATE_ERR_NO_FEATURE;
-    void* chunk = nullptr;
-    const VstIntPtr size = self->dispatch(effGetChunk, 0, 0, &chunk);
-    if (!chunk || size <= 0) return LV2_STATE_ERR_UNKNOWN;
+    const std::vector<std::uint8_t> session = formats::saveSession(*self->effect_->getAeffect());
+    if (session.empty()) return LV2_STATE_ERR_UNKNOWN;
     // The record layout is fixed and little-endian on every platform we build, as in VST sessions.
-    return store(handle, self->bankKey_, chunk, static_cast<std::size_t>(size), self->chunkType_,
+    return store(handle, self->bankKey_, session.data(), session.size(), self->chunkType_,
                  LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
   }
 
@@ -148,10 +149,8 @@ class Adapter {
     const void* chunk = retrieve(handle, self->bankKey_, &size, &type, &flags);
     if (!chunk) return LV2_STATE_ERR_NO_PROPERTY;
     if (type != self->chunkType_) return LV2_STATE_ERR_BAD_TYPE;
-    // The chunk loader takes its own copy and refuses every size but the bank's.
-    if (size > static_cast<std::size_t>(std::numeric_limits<VstInt32>::max())) return LV2_STATE_ERR_UNKNOWN;
-    const VstIntPtr restored = self->dispatch(effSetChunk, 0, static_cast<VstIntPtr>(size), const_cast<void*>(chunk));
-    if (!restored) return LV2_STATE_ERR_UNKNOWN;
+    if (!formats::restoreSession(*self->effect_->getAeffect(), static_cast<const std::uint8_t*>(chunk), size))
+      return LV2_STATE_ERR_UNKNOWN;
     self->portsFollowRestore_ = true;
     return LV2_STATE_SUCCESS;
   }

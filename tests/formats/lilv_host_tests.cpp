@@ -482,6 +482,13 @@ std::vector<unsigned char> sessionBank() {
   return {bytes, bytes + size};
 }
 
+// The state a session holds: the bank, then the current program.
+std::vector<unsigned char> withProgram(std::vector<unsigned char> bank, std::uint32_t program) {
+  bank.insert(bank.end(), {'S', 'v', 'P', 'g'});
+  for (int shift = 0; shift < 32; shift += 8) bank.push_back(static_cast<unsigned char>(program >> shift));
+  return bank;
+}
+
 TYPED_TEST(Lv2Host, StateSavesTheVstBuildsBankChunkAndRestoresItByteForByte) {
   Host<TypeParam> fresh;
   ASSERT_TRUE(fresh.ok());
@@ -493,21 +500,30 @@ TYPED_TEST(Lv2Host, StateSavesTheVstBuildsBankChunkAndRestoresItByteForByte) {
   EXPECT_EQ(saved.key, fresh.bankKey());
   EXPECT_EQ(saved.type, fresh.chunkType());
   EXPECT_EQ(saved.flags & LV2_STATE_IS_POD, static_cast<uint32_t>(LV2_STATE_IS_POD));
-  ASSERT_EQ(saved.bytes.size(), static_cast<size_t>(size));
-  EXPECT_EQ(std::memcmp(saved.bytes.data(), data, saved.bytes.size()), 0) << "a fresh instance's bank";
+  const auto* fresh0 = static_cast<const unsigned char*>(data);
+  EXPECT_EQ(saved.bytes, withProgram({fresh0, fresh0 + size}, 0)) << "a fresh instance's bank, on program 0";
 
+  // A VST session's bare bank restores and leaves the program as it is.
   const std::vector<unsigned char> bank = sessionBank<TypeParam>();
   Host<TypeParam> host;
   ASSERT_TRUE(host.ok());
   ASSERT_EQ(host.restore(bank, host.bankKey(), host.chunkType()), LV2_STATE_SUCCESS);
-  EXPECT_EQ(host.save().bytes, bank);
+  EXPECT_EQ(host.save().bytes, withProgram(bank, 0));
+  // A session's state brings its program back, playing what it played.
+  ASSERT_EQ(host.restore(withProgram(bank, 5), host.bankKey(), host.chunkType()), LV2_STATE_SUCCESS);
+  EXPECT_EQ(host.save().bytes, withProgram(bank, 5));
+  // A program that does not exist is refused with the rest.
+  const std::vector<unsigned char> before = host.save().bytes;
+  EXPECT_NE(host.restore(withProgram(bank, 12), host.bankKey(), host.chunkType()), LV2_STATE_SUCCESS);
+  EXPECT_EQ(host.save().bytes, before);
 }
 
 TYPED_TEST(Lv2Host, ASessionThroughLilvsOwnStateCarriesTheBankToANewInstance) {
   const std::vector<unsigned char> bank = sessionBank<TypeParam>();
+  const std::vector<unsigned char> session = withProgram(bank, 5);
   Host<TypeParam> first;
   ASSERT_TRUE(first.ok());
-  ASSERT_EQ(first.restore(bank, first.bankKey(), first.chunkType()), LV2_STATE_SUCCESS);
+  ASSERT_EQ(first.restore(session, first.bankKey(), first.chunkType()), LV2_STATE_SUCCESS);
   // The ports a host restores with the session show the restored program,
   // so the block the host runs before saving changes nothing.
   const sorvane::ParameterUnits units = sorvane::unitsOf<TypeParam>();
@@ -515,6 +531,7 @@ TYPED_TEST(Lv2Host, ASessionThroughLilvsOwnStateCarriesTheBankToANewInstance) {
     VstRender<TypeParam> vst;
     vst.effect->dispatcher(effSetChunk, 0, static_cast<VstIntPtr>(bank.size()), const_cast<unsigned char*>(bank.data()),
                            0.0f);
+    vst.effect->dispatcher(effSetProgram, 0, 5, nullptr, 0.0f);
     for (int i = 0; i < TypeParam::kParameterCount; ++i)
       first.controls[i] = sorvane::lv2::portValueOf(units, i, vst.effect->getParameter(i));
   }
@@ -548,7 +565,7 @@ TYPED_TEST(Lv2Host, ASessionThroughLilvsOwnStateCarriesTheBankToANewInstance) {
   ASSERT_NE(read, nullptr);
   lilv_state_restore(read, second.instance(), nullptr, nullptr, 0, nullptr);
   lilv_state_free(read);
-  EXPECT_EQ(second.save().bytes, bank);
+  EXPECT_EQ(second.save().bytes, session);
 }
 
 TYPED_TEST(Lv2Host, BadStateIsRefusedAndLeavesTheBankAsItWas) {
@@ -592,16 +609,16 @@ TYPED_TEST(Lv2Host, AfterARestoreTheBankWinsOverThePortsAndAPortMovedLaterIsAuto
   // the bank wins, whether the host leaves the ports as they were or sets
   // them before the next block.
   ASSERT_TRUE(host.runOneBlock());
-  EXPECT_EQ(host.save().bytes, bank);
+  EXPECT_EQ(host.save().bytes, withProgram(bank, 0));
   ASSERT_EQ(host.restore(bank, host.bankKey(), host.chunkType()), LV2_STATE_SUCCESS);
   host.controls[3] = host.controls[3] > 0.0f ? 0.0f : 1.0f;
   ASSERT_TRUE(host.runOneBlock());
-  EXPECT_EQ(host.save().bytes, bank);
+  EXPECT_EQ(host.save().bytes, withProgram(bank, 0));
   // A port moved afterwards is a change like any automation: it goes into
   // the restored program's side in use, as setParameter does in the VST build.
   host.controls[TypeParam::kOutputIndex] = 6.0f;
   ASSERT_TRUE(host.runOneBlock());
-  EXPECT_EQ(host.save().bytes, vstBankAfter<TypeParam>(bank, TypeParam::kOutputIndex, 0.65f));
+  EXPECT_EQ(host.save().bytes, withProgram(vstBankAfter<TypeParam>(bank, TypeParam::kOutputIndex, 0.65f), 0));
 }
 
 // Damaged banks from a fixed seed, as a session file might hold them: each

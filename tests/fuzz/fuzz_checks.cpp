@@ -406,8 +406,14 @@ std::string checkBankFile(const uint8_t* data, size_t size) {
 
 std::span<const Target> targets() {
   static const Target kTargets[] = {
-      {"bank_chunk", checkBankChunk}, {"program_chunk", checkProgramChunk}, {"preset_file", checkPresetFile},
-      {"bank_file", checkBankFile},   {"dispatcher", checkDispatcher},
+    {"bank_chunk", checkBankChunk},
+    {"program_chunk", checkProgramChunk},
+    {"preset_file", checkPresetFile},
+    {"bank_file", checkBankFile},
+    {"dispatcher", checkDispatcher},
+#if SORVANE_FUZZ_LV2
+    {"lv2_state", checkLv2State},
+#endif
   };
   return kTargets;
 }

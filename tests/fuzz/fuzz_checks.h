@@ -24,11 +24,15 @@ using Check = std::string (*)(const uint8_t* data, size_t size);
 //   preset_file    a preset file's bytes, loaded by both products in both byte orders
 //   bank_file      a bank file's bytes, loaded with side A and with side B current
 //   dispatcher     a script of host calls (dispatcher_script.h)
+//   lv2_state      a state an LV2 host restores (a first byte for how the
+//                  host answers, then the value under the bank key); only
+//                  where the LV2 plug-ins are built
 std::string checkBankChunk(const uint8_t* data, size_t size);
 std::string checkProgramChunk(const uint8_t* data, size_t size);
 std::string checkPresetFile(const uint8_t* data, size_t size);
 std::string checkBankFile(const uint8_t* data, size_t size);
 std::string checkDispatcher(const uint8_t* data, size_t size);
+std::string checkLv2State(const uint8_t* data, size_t size);
 
 struct Target {
   const char* name;  // also the name of its corpus folder

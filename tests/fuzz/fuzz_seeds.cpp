@@ -67,9 +67,31 @@ void writeSeeds() {
   size = effect->getChunk(&data, true);
   write("program_chunk", prefix + "-factory-program-0", data, size);
 
+  // An LV2 host's answers: the bank as stored, under another type, nothing, cut short.
+  size = effect->getChunk(&data, false);
+  const auto* factoryBank = static_cast<const uint8_t*>(data);
+  for (const uint8_t how : {0, 1, 2}) {
+    Bytes state{how};
+    state.insert(state.end(), factoryBank, factoryBank + size);
+    write("lv2_state", prefix + "-factory-" + std::to_string(how), state);
+  }
+  write("lv2_state", prefix + "-cut", Bytes(factoryBank, factoryBank + size / 2));
+  // A session's state: the bank, then the current program (one that exists, one that does not).
+  for (const uint8_t program : {5, 12}) {
+    Bytes state{0};
+    state.insert(state.end(), factoryBank, factoryBank + size);
+    state.insert(state.end(), {'S', 'v', 'P', 'g', program, 0, 0, 0});
+    write("lv2_state", prefix + "-program-" + std::to_string(program), state);
+  }
+
   editEveryProgram(*effect);
   size = effect->getChunk(&data, false);
   write("bank_chunk", prefix + "-edited", data, size);
+  {
+    Bytes state{0};
+    state.insert(state.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+    write("lv2_state", prefix + "-edited", state);
+  }
   effect->setProgram(7);
   size = effect->getChunk(&data, true);
   write("program_chunk", prefix + "-edited-program-7", data, size);
