@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <vector>
 
 #include "editor/aeffguieditor.h"
 #include "formats/clap/abi/events.h"
@@ -18,6 +19,7 @@
 #include "formats/clap/identity.h"
 #include "formats/clap/streams.h"
 #include "formats/clap/window_pump.h"
+#include "formats/common/session_state.h"
 #include "formats/lv2/port_map.h"
 #include "gui/draw/scaling.h"
 #include "plugin/sorvane.h"
@@ -333,19 +335,24 @@ class Plugin {
     p->sendGestures(out);
   }
 
-  // --- state (main thread): the bank chunk of effGetChunk / effSetChunk ---
+  // --- state (main thread): the bank chunk of effGetChunk / effSetChunk,
+  // then the current program (formats/common/session_state.h) ---
 
   static bool CLAP_ABI save(const clap_plugin_t* plugin, const clap_ostream_t* stream) {
     Plugin* p = self(plugin);
     if (!p->effect_) return false;
-    void* chunk = nullptr;
-    const VstIntPtr size = p->dispatch(effGetChunk, 0, 0, &chunk);
-    if (!chunk || size <= 0) return false;
-    return writeAll(stream, chunk, static_cast<std::uint64_t>(size));
+    std::vector<std::uint8_t> session;
+    try {
+      session = formats::saveSession(*p->effect_->getAeffect());
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    if (session.empty()) return false;
+    return writeAll(stream, session.data(), session.size());
   }
 
-  // The chunk loader refuses every size but the bank's, so no stream is
-  // read further than one byte past it.
+  // Every state but a bank with or without its program trailer is refused,
+  // so no stream is read further than one byte past the longer of the two.
   static bool CLAP_ABI load(const clap_plugin_t* plugin, const clap_istream_t* stream) {
     Plugin* p = self(plugin);
     if (!p->effect_) return false;
@@ -354,12 +361,12 @@ class Plugin {
     if (bankSize <= 0) return false;
     std::optional<std::vector<std::uint8_t>> data;
     try {
-      data = readAtMost(stream, static_cast<std::uint64_t>(bankSize));
+      data = readAtMost(stream, static_cast<std::uint64_t>(bankSize) + formats::kProgramTrailerSize);
     } catch (const std::bad_alloc&) {
       return false;
     }
     if (!data || data->empty()) return false;
-    return p->dispatch(effSetChunk, 0, static_cast<VstIntPtr>(data->size()), data->data()) != 0;
+    return formats::restoreSession(*p->effect_->getAeffect(), data->data(), data->size());
   }
 
   // --- audio ports and latency ---

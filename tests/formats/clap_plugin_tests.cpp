@@ -1,6 +1,6 @@
 // Both CLAP files as a CLAP host loads them: the descriptor, ports and
 // parameters in the panel's units, events at their sample offsets against
-// the VST build driven the same way, and the bank chunk as state, byte for
+// the VST build driven the same way, and the bank chunk (then the current program) as state, byte for
 // byte, through streams that move a byte at a time, fail or lie.
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "formats/clap/identity.h"
+#include "formats/common/session_state.h"
 #include "formats/lv2/port_map.h"
 #include "plugin/pallido.h"
 #include "plugin/tessaro.h"
@@ -38,6 +39,12 @@ std::vector<std::uint8_t> chunkOf(sorvane::Sorvane<Product>& effect) {
   const VstIntPtr size = effect.dispatcher(effGetChunk, 0, 0, &data, 0.0f);
   const auto* bytes = static_cast<const std::uint8_t*>(data);
   return size > 0 && bytes ? std::vector<std::uint8_t>(bytes, bytes + size) : std::vector<std::uint8_t>{};
+}
+
+// What a session keeps: the bank, then the current program.
+template <class Product>
+std::vector<std::uint8_t> sessionOf(sorvane::Sorvane<Product>& effect) {
+  return sorvane::formats::saveSession(*effect.getAeffect());
 }
 
 // A fixed signal: a sweep on the left, noise from a fixed seed on the right.
@@ -210,7 +217,7 @@ TYPED_TEST(ClapPlugin, AValueEventSetsTheParameterAVstHostWouldAndAnEchoChangesN
   const int gain = TypeParam::kOutputIndex;
   h.flush({TestHost::valueEvent(static_cast<clap_id>(gain), 6.0)});
   this->reference.setParameter(gain, sorvane::lv2::parameterValueOf(this->units, gain, 6.0f));
-  EXPECT_EQ(h.save(), chunkOf(this->reference));
+  EXPECT_EQ(h.save(), sessionOf(this->reference));
   // The host sends back every value it read: nothing moves, not even in the chunk's bytes.
   std::vector<clap_event_param_value_t> echo;
   for (int i = 0; i < this->kCount; ++i) {
@@ -219,7 +226,7 @@ TYPED_TEST(ClapPlugin, AValueEventSetsTheParameterAVstHostWouldAndAnEchoChangesN
     echo.push_back(TestHost::valueEvent(static_cast<clap_id>(i), v));
   }
   h.flush(echo);
-  EXPECT_EQ(h.save(), chunkOf(this->reference));
+  EXPECT_EQ(h.save(), sessionOf(this->reference));
   EXPECT_TRUE(h.outEvents.empty()) << "the plug-in echoes nothing the host sent";
 }
 
@@ -320,11 +327,13 @@ bool load(TestHost& h, Source& source) {
   return h.state->load(h.plugin, &stream);
 }
 
-TYPED_TEST(ClapPlugin, StateIsTheVstBuildsBankChunkByteForByteBothWays) {
+TYPED_TEST(ClapPlugin, StateIsTheVstBuildsBankChunkByteForByteThenTheCurrentProgram) {
   auto& h = this->host;
-  EXPECT_EQ(h.save(), chunkOf(this->reference)) << "a new instance saves what a new VST instance gives";
-  // A bank the VST build made, with knobs moved in two programs. The bank
-  // holds the programs, not which one is current: the plug-in plays its own.
+  EXPECT_EQ(h.save(), sessionOf(this->reference)) << "a new instance saves what a new VST instance gives";
+  const std::vector<std::uint8_t> fresh = chunkOf(this->reference);
+  EXPECT_TRUE(std::equal(fresh.begin(), fresh.end(), h.save().begin())) << "the bank comes first, byte for byte";
+  // A bank the VST build made, with knobs moved in two programs; a bare
+  // bank (a VST session's chunk) leaves the program as it is.
   this->reference.setParameter(TypeParam::kOutputIndex, 0.8f);
   this->reference.setProgram(3);
   this->reference.setParameter(TypeParam::kOutputIndex, 0.2f);
@@ -332,31 +341,39 @@ TYPED_TEST(ClapPlugin, StateIsTheVstBuildsBankChunkByteForByteBothWays) {
   const std::vector<std::uint8_t> bank = chunkOf(this->reference);
   Source source{&bank};
   ASSERT_TRUE(load(h, source));
-  EXPECT_EQ(h.save(), bank);
+  EXPECT_EQ(h.save(), sessionOf(this->reference));
   double value = 0.0;
   ASSERT_TRUE(h.params->get_value(h.plugin, TypeParam::kOutputIndex, &value));
   EXPECT_NEAR(value, sorvane::lv2::portValueOf(this->units, TypeParam::kOutputIndex, 0.8f), 1e-6);
+  // A session saved on program 3 reopens on it, playing what it played.
+  this->reference.setProgram(3);
+  const std::vector<std::uint8_t> session = sessionOf(this->reference);
+  Source again{&session};
+  ASSERT_TRUE(load(h, again));
+  EXPECT_EQ(h.save(), session);
+  ASSERT_TRUE(h.params->get_value(h.plugin, TypeParam::kOutputIndex, &value));
+  EXPECT_NEAR(value, sorvane::lv2::portValueOf(this->units, TypeParam::kOutputIndex, 0.2f), 1e-6);
 }
 
-TYPED_TEST(ClapPlugin, StreamsThatMoveOneByteAtATimeCarryTheWholeBank) {
+TYPED_TEST(ClapPlugin, StreamsThatMoveOneByteAtATimeCarryTheWholeState) {
   auto& h = this->host;
   this->reference.setProgram(5);
-  const std::vector<std::uint8_t> bank = chunkOf(this->reference);
-  Source trickle{&bank};
+  const std::vector<std::uint8_t> session = sessionOf(this->reference);
+  Source trickle{&session};
   trickle.perRead = 1;
   ASSERT_TRUE(load(h, trickle));
   Sink sink;
   sink.perWrite = 1;
   const clap_ostream_t out{&sink, Sink::write};
   ASSERT_TRUE(h.state->save(h.plugin, &out));
-  EXPECT_EQ(sink.bytes, bank);
+  EXPECT_EQ(sink.bytes, session);
 }
 
 TYPED_TEST(ClapPlugin, AStreamFailingMidwayChangesNothingAndASinkFailingIsAFailedSave) {
   auto& h = this->host;
   const std::vector<std::uint8_t> before = h.save();
   this->reference.setProgram(7);
-  const std::vector<std::uint8_t> bank = chunkOf(this->reference);
+  const std::vector<std::uint8_t> bank = sessionOf(this->reference);
   Source failing{&bank};
   failing.perRead = 100;
   failing.failAt = bank.size() / 2;
@@ -374,7 +391,7 @@ TYPED_TEST(ClapPlugin, AStreamFailingMidwayChangesNothingAndASinkFailingIsAFaile
 TYPED_TEST(ClapPlugin, BadStreamsAreRefusedAndLeaveTheBankAsItWas) {
   auto& h = this->host;
   this->reference.setProgram(2);
-  const std::vector<std::uint8_t> good = chunkOf(this->reference);
+  const std::vector<std::uint8_t> good = sessionOf(this->reference);
   {
     Source s{&good};
     ASSERT_TRUE(load(h, s));
@@ -392,7 +409,9 @@ TYPED_TEST(ClapPlugin, BadStreamsAreRefusedAndLeaveTheBankAsItWas) {
   const std::vector<std::uint8_t> empty;
   std::vector<std::uint8_t> longer = good;
   longer.push_back(0);
-  const std::vector<std::uint8_t>* bads[] = {&other, &truncated, &empty, &longer};
+  std::vector<std::uint8_t> noSuchProgram = good;
+  noSuchProgram[good.size() - 4] = 12;
+  const std::vector<std::uint8_t>* bads[] = {&other, &truncated, &empty, &longer, &noSuchProgram};
   for (const std::vector<std::uint8_t>* bad : bads) {
     Source s{bad};
     EXPECT_FALSE(load(h, s)) << bad->size() << " bytes";
