@@ -81,6 +81,7 @@ if(NOT WIN32)
         COMMAND sh -c [=[printf 'CLAP:%s\n' "$1" | "$0"]=] ${SORVANE_QTRACTOR_SCAN} $<TARGET_FILE:${product}_clap>)
       set_tests_properties(formats_clap_qtractor_scan_${product} PROPERTIES LABELS formats TIMEOUT 60
         PASS_REGULAR_EXPRESSION "CLAP\\|Sorvane ${product}\\|2:2\\|0:0\\|${count}:0\\|[^|]*\\|[^|]*/${product}\\.clap\\|0\\|")
+      sorvane_foreign_host_test(formats_clap_qtractor_scan_${product})
     else()
       add_test(NAME formats_clap_qtractor_scan_${product}
         COMMAND sh -c "echo 'qtractor_plugin_scan not found (Debian package qtractor)' >&2; exit 1")
