@@ -34,6 +34,7 @@
 #include "formats/vst3/identity.h"
 #include "formats/vst3/interfaces.h"
 #include "formats/vst3/text.h"
+#include "formats/vst3/view_impl.h"
 #include "plugin/sorvane.h"
 #include "plugin/units.h"
 #include "presets/preset_files.h"
@@ -82,7 +83,11 @@ struct SelectionRecord {
 static_assert(sizeof(SelectionRecord) == 8);
 
 template <class Product>
-class Plugin final : public ComponentStates, public IAudioProcessor, public ControllerStates, public IUnitInfo {
+class Plugin final : public ComponentStates,
+                     public IAudioProcessor,
+                     public ControllerStates,
+                     public IUnitInfo,
+                     private ViewOwner {
  public:
   static constexpr int kParameterCount = Product::kParameterCount;
   static constexpr int kProgramCount = sorvane::kProgramCount;
@@ -346,7 +351,15 @@ class Plugin final : public ComponentStates, public IAudioProcessor, public Cont
     handler_ = handler;
     return kResultOk;
   }
-  IPlugView* SORVANE_VST3_API createView(FIDString) override { return nullptr; }
+  // The one view, "editor", while no other is open.
+  IPlugView* SORVANE_VST3_API createView(FIDString name) override {
+    if (!name || std::strcmp(name, "editor") != 0 || !viewEditor() || viewEditor()->isOpen()) return nullptr;
+    try {
+      return new View(*this);
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+  }
 
   // ---- IUnitInfo
   int32 SORVANE_VST3_API getUnitCount() override { return 1; }
@@ -395,6 +408,10 @@ class Plugin final : public ComponentStates, public IAudioProcessor, public Cont
     dispatch(effClose);
     --livePlugins;
   }
+
+  editor::AEffGUIEditor* viewEditor() override { return dynamic_cast<editor::AEffGUIEditor*>(effect_->getEditor()); }
+  void viewAttached(View* view) override { view_ = view; }
+  FUnknown* viewOwnerObject() override { return static_cast<IComponent*>(static_cast<ComponentStates*>(this)); }
 
   VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f) {
     return effect_->dispatcher(opcode, index, value, ptr, opt);
@@ -478,7 +495,7 @@ class Plugin final : public ComponentStates, public IAudioProcessor, public Cont
   // the editor calls these, on the user-interface thread. After the
   // editor changed what the host cannot see (a program, a side, a preset
   // file), every value goes back with the next block.
-  static VstIntPtr VSTCALLBACK answerAsHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
+  static VstIntPtr VSTCALLBACK answerAsHost(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
                                             float opt) {
     if (opcode == audioMasterVersion) return 2400;
     auto* self = effect ? static_cast<Plugin*>(effect->user) : nullptr;
@@ -492,6 +509,8 @@ class Plugin final : public ComponentStates, public IAudioProcessor, public Cont
         return handler && handler->beginEdit(static_cast<ParamID>(index)) == kResultOk ? 1 : 0;
       case audioMasterEndEdit:
         return handler && handler->endEdit(static_cast<ParamID>(index)) == kResultOk ? 1 : 0;
+      case audioMasterSizeWindow:
+        return self->view_ && self->view_->resizeTo(index, static_cast<int>(value)) ? 1 : 0;
       case audioMasterUpdateDisplay:
         self->toReport_.fetch_or((std::uint64_t{2} << kProgramBit) - 1, std::memory_order_release);
         return 1;
@@ -504,6 +523,7 @@ class Plugin final : public ComponentStates, public IAudioProcessor, public Cont
   std::unique_ptr<Sorvane<Product>> effect_;
   float defaults_[kParameterCount] = {};
   IComponentHandler* handler_ = nullptr;  // held, on the user-interface thread
+  View* view_ = nullptr;                  // the attached view, on the user-interface thread
   std::atomic<std::uint64_t> toReport_{0};
 };
 

@@ -31,3 +31,55 @@ foreach(product Tessaro Pallido)
       -P ${PROJECT_SOURCE_DIR}/cmake/SorvaneDependencies.cmake)
   set_tests_properties(binary_${product}_vst3 PROPERTIES LABELS formats)
 endforeach()
+
+# The view on a virtual display (labels formats and window), with the
+# plug-in built into the test program for its live-object counters.
+if(NOT WIN32 AND TARGET sorvane_hostkit_window)
+  add_library(formats_vst3_view_support STATIC ${PROJECT_SOURCE_DIR}/formats/vst3/text.cpp)
+  target_link_libraries(formats_vst3_view_support PUBLIC sorvane_editor sorvane_tessaro sorvane_pallido
+    PRIVATE sorvane_warnings)
+  target_include_directories(formats_vst3_view_support PUBLIC ${PROJECT_SOURCE_DIR})
+  sorvane_embed_resources(formats_vst3_view_support tessaro)
+  sorvane_embed_resources(formats_vst3_view_support pallido)
+  find_package(X11 REQUIRED)
+  sorvane_add_window_test(formats_vst3_view_window_tests SOURCES vst3_view_window_tests.cpp
+    LIBS formats_vst3_view_support sorvane_hostkit_window X11::X11)
+  target_compile_definitions(formats_vst3_view_window_tests PRIVATE SORVANE_VST3_X11)
+  set_tests_properties(formats_vst3_view_window_tests PROPERTIES LABELS "formats;window")
+endif()
+
+# sorvane-host's editor command on a bundle, through the bridge's frame and
+# run loop: the same host calls for the same drag as on the VST 2.4 library
+# (the printed values differ: the bridge shows the plug-in's texts).
+if(NOT CMAKE_CROSSCOMPILING AND TARGET sorvane_hostkit_window AND SORVANE_XVFB_RUN)
+  set(vst3_knob_Tessaro 514,84)
+  set(vst3_knob_Pallido 614,81)
+  foreach(product Tessaro Pallido)
+    add_test(NAME formats_vst3_host_editor_${product}
+      COMMAND sh -c [=[
+        vst2=$("$0" -a -s "$1" "$2" editor "$3" --png "$5-vst2.png" --drag "$6") || { echo "VST 2.4: $vst2"; exit 1; }
+        vst3=$("$0" -a -s "$1" "$2" editor "$4" --png "$5-vst3.png" --drag "$6") || { echo "VST3: $vst3"; exit 1; }
+        calls2=$(printf '%s\n' "$vst2" | grep -E '^  (begin|automate|end)')
+        calls3=$(printf '%s\n' "$vst3" | grep -E '^  (begin|automate|end)')
+        [ -n "$calls3" ] && [ "$calls2" = "$calls3" ] || { printf 'VST 2.4:\n%s\nVST3:\n%s\n' "$vst2" "$vst3"; exit 1; }
+        cmp -s "$5-vst2.png" "$5-vst3.png" || { echo "the panels differ"; exit 1; }
+        case "$vst3" in *"end edit"*) echo "same gestures and panel" ;; *) echo "$vst3"; exit 1 ;; esac]=]
+        ${SORVANE_XVFB_RUN} "${SORVANE_XVFB_SERVER_ARGS}" $<TARGET_FILE:sorvane-host> $<TARGET_FILE:${product}>
+        ${SORVANE_VST3_DIR}/${product}.vst3 ${CMAKE_CURRENT_BINARY_DIR}/vst3-editor-${product}
+        ${vst3_knob_${product}},0,40)
+    set_tests_properties(formats_vst3_host_editor_${product} PROPERTIES LABELS "formats;window"
+      RESOURCE_LOCK ${SORVANE_WINDOW_TEST_LOCK} TIMEOUT 120 ENVIRONMENT "SORVANE_SETTINGS_DIR=${SORVANE_TEST_SETTINGS_DIR}"
+      PASS_REGULAR_EXPRESSION "same gestures and panel")
+  endforeach()
+endif()
+
+# The Windows bundles' view in a real window under Wine (labels formats and window).
+if(WIN32)
+  set(vst3_output ${CMAKE_CURRENT_BINARY_DIR}/vst3-output)
+  file(MAKE_DIRECTORY ${vst3_output})
+  sorvane_add_window_test(formats_vst3_win32_window_tests SOURCES vst3_win32_window_tests.cpp LIBS sorvane_host_core)
+  target_compile_definitions(formats_vst3_win32_window_tests PRIVATE SORVANE_PLUGIN_DIR="Z:${SORVANE_PLUGIN_DIR}"
+    SORVANE_VST3_DIR="Z:${SORVANE_VST3_DIR}" SORVANE_OUTPUT_DIR="Z:${vst3_output}")
+  add_dependencies(formats_vst3_win32_window_tests Tessaro_vst3 Pallido_vst3 Tessaro Pallido)
+  set_tests_properties(formats_vst3_win32_window_tests PROPERTIES LABELS "formats;window")
+endif()

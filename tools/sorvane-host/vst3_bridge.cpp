@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -31,6 +32,10 @@
 
 #include "formats/vst3/text.h"
 #include "tools/sorvane-host/plugin_host.h"
+
+#if !defined(_WIN32)
+#include <poll.h>
+#endif
 
 namespace sorvane::host {
 
@@ -101,6 +106,14 @@ std::string vst3BundleBinary(const std::string& bundle) {
 namespace {
 
 constexpr std::size_t kParameterNameMax = 15;
+#if defined(_WIN32)
+constexpr const char* kPlatformType = kPlatformTypeHWND;
+#else
+constexpr const char* kPlatformType = kPlatformTypeX11EmbedWindowID;
+#endif
+// effVendorSpecific's index and value for the host's scale factor ('PreS', 'AeCs').
+constexpr VstInt32 kScaleFactorIndex = 0x50726553;
+constexpr VstIntPtr kScaleFactorValue = 0x41654373;
 
 const char* iidOf(const Uid& uid) { return reinterpret_cast<const char*>(uid.data()); }
 
@@ -135,6 +148,87 @@ class HostApplication final : public IHostApplication {
     if (obj) *obj = nullptr;
     return kResultFalse;
   }
+};
+
+// The frame a view is given: its resize requests go to the record's host
+// as audioMasterSizeWindow, and on Linux it is the run loop too, whose
+// timers and file descriptors run from the record's effEditIdle (the host's
+// idle), on the host's user-interface thread.
+class ViewFrame final : public IPlugFrame, public IRunLoop {
+ public:
+  using SizeRequest = bool (*)(void* context, int width, int height);
+  ViewFrame(SizeRequest request, void* context) : request_(request), context_(context) {}
+
+  tresult SORVANE_VST3_API queryInterface(const TUID iid, void** obj) override {
+    if (!obj) return kInvalidArgument;
+    *obj = nullptr;
+    if (sameUid(iid, FUnknown::iid) || sameUid(iid, IPlugFrame::iid)) *obj = static_cast<IPlugFrame*>(this);
+#if !defined(_WIN32)
+    if (sameUid(iid, IRunLoop::iid)) *obj = static_cast<IRunLoop*>(this);
+#endif
+    return *obj ? kResultOk : kNoInterface;
+  }
+  uint32 SORVANE_VST3_API addRef() override { return 1; }
+  uint32 SORVANE_VST3_API release() override { return 1; }
+
+  tresult SORVANE_VST3_API resizeView(IPlugView* view, ViewRect* size) override {
+    if (!view || !size || !request_(context_, size->right - size->left, size->bottom - size->top)) return kResultFalse;
+    view->onSize(size);
+    return kResultOk;
+  }
+
+  tresult SORVANE_VST3_API registerEventHandler(IEventHandler* handler, int fd) override {
+    if (!handler || fd < 0) return kInvalidArgument;
+    handlers_.push_back({handler, fd});
+    return kResultOk;
+  }
+  tresult SORVANE_VST3_API unregisterEventHandler(IEventHandler* handler) override {
+    std::erase_if(handlers_, [handler](const Watch& w) { return w.handler == handler; });
+    return kResultOk;
+  }
+  tresult SORVANE_VST3_API registerTimer(ITimerHandler* handler, uint64 milliseconds) override {
+    if (!handler || milliseconds == 0) return kInvalidArgument;
+    timers_.push_back({handler, milliseconds, std::chrono::steady_clock::now()});
+    return kResultOk;
+  }
+  tresult SORVANE_VST3_API unregisterTimer(ITimerHandler* handler) override {
+    std::erase_if(timers_, [handler](const Timer& t) { return t.handler == handler; });
+    return kResultOk;
+  }
+
+  // Calls each handler whose descriptor has input and each timer that is
+  // due. A handler may unregister itself or others meanwhile.
+  void run() {
+#if !defined(_WIN32)
+    for (std::size_t i = 0; i < handlers_.size(); ++i) {
+      pollfd watch{handlers_[i].fd, POLLIN, 0};
+      if (poll(&watch, 1, 0) > 0) handlers_[i].handler->onFDIsSet(handlers_[i].fd);
+    }
+#endif
+    const auto now = std::chrono::steady_clock::now();
+    for (std::size_t i = 0; i < timers_.size(); ++i) {
+      Timer& timer = timers_[i];
+      if (now - timer.last < std::chrono::milliseconds(timer.interval)) continue;
+      timer.last = now;
+      timer.handler->onTimer();
+    }
+  }
+  bool empty() const { return handlers_.empty() && timers_.empty(); }
+
+ private:
+  struct Watch {
+    IEventHandler* handler;
+    int fd;
+  };
+  struct Timer {
+    ITimerHandler* handler;
+    uint64 interval;
+    std::chrono::steady_clock::time_point last;
+  };
+  SizeRequest request_;
+  void* context_;
+  std::vector<Watch> handlers_;
+  std::vector<Timer> timers_;
 };
 
 // One parameter's changes in a block: a single point at the block's start.
@@ -252,10 +346,11 @@ class Bridge final : public IComponentHandler {
 
  private:
   Bridge(std::shared_ptr<Module> module, audioMasterCallback host)
-      : module_(std::move(module)), host_(host), inputChanges_(0), outputChanges_(0) {
+      : module_(std::move(module)), host_(host), inputChanges_(0), outputChanges_(0), frame_(askHostToResize, this) {
     std::memset(&effect_, 0, sizeof effect_);
   }
   ~Bridge() {
+    closeView();
     if (active_) component_->setActive(0);
     if (controller_) {
       controller_->setComponentHandler(nullptr);
@@ -353,6 +448,10 @@ class Bridge final : public IComponentHandler {
     effect_.numOutputs = component_->getBusInfo(kAudio, kOutput, 0, bus) == kResultOk ? bus.channelCount : 0;
     effect_.flags = effFlagsCanReplacing | effFlagsProgramChunks |
                     (effect_.processDoubleReplacing ? effFlagsCanDoubleReplacing : 0);
+    if (IPlugView* view = controller_->createView("editor")) {
+      effect_.flags |= effFlagsHasEditor;
+      view->release();
+    }
     effect_.initialDelay = static_cast<VstInt32>(processor_->getLatencySamples());
     std::memcpy(&effect_.uniqueID, module_->classId, sizeof effect_.uniqueID);
     effect_.version = 1;
@@ -471,8 +570,73 @@ class Bridge final : public IComponentHandler {
     return 1;
   }
 
+  static bool askHostToResize(void* context, int width, int height) {
+    return static_cast<Bridge*>(context)->callHost(audioMasterSizeWindow, width, height) != 0;
+  }
+
+  // The view lives from the first question about the editor to its closing.
+  IPlugView* view() {
+    if (!view_) {
+      view_ = controller_->createView("editor");
+      if (view_ && scaleFactor_ > 0.0f) {
+        IPlugViewContentScaleSupport* scaling = nullptr;
+        if (view_->queryInterface(iidOf(IPlugViewContentScaleSupport::iid), reinterpret_cast<void**>(&scaling)) ==
+                kResultOk &&
+            scaling) {
+          scaling->setContentScaleFactor(scaleFactor_);
+          scaling->release();
+        }
+      }
+    }
+    return view_;
+  }
+  void closeView() {
+    if (!view_) return;
+    if (viewAttached_) view_->removed();
+    viewAttached_ = false;
+    view_->setFrame(nullptr);
+    view_->release();
+    view_ = nullptr;
+  }
+
   VstIntPtr dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     switch (opcode) {
+      case effEditGetRect: {
+        ViewRect size = {};
+        if (!ptr || !view() || view_->getSize(&size) != kResultOk) return 0;
+        rect_ = {0, 0, static_cast<VstInt16>(size.bottom - size.top), static_cast<VstInt16>(size.right - size.left)};
+        *static_cast<ERect**>(ptr) = &rect_;
+        return 1;
+      }
+      case effEditOpen:
+        if (!ptr || viewAttached_ || !view()) return 0;
+        view_->setFrame(&frame_);
+        viewAttached_ = view_->attached(ptr, kPlatformType) == kResultOk;
+        if (!viewAttached_) closeView();
+        return viewAttached_ ? 1 : 0;
+      case effEditClose:
+        closeView();
+        return 0;
+      case effEditIdle:
+        if (viewAttached_) frame_.run();
+        return 0;
+      case effVendorSpecific:
+        // The host's scale factor, as the VST build takes it.
+        if (index == kScaleFactorIndex && value == kScaleFactorValue && opt > 0.0f) {
+          scaleFactor_ = opt;
+          IPlugViewContentScaleSupport* scaling = nullptr;
+          if (view_ &&
+              view_->queryInterface(iidOf(IPlugViewContentScaleSupport::iid), reinterpret_cast<void**>(&scaling)) ==
+                  kResultOk &&
+              scaling) {
+            scaling->setContentScaleFactor(opt);
+            scaling->release();
+          }
+          return 1;
+        }
+        return 0;
+      case effCanDo:
+        return ptr && std::strcmp(static_cast<const char*>(ptr), "supportsViewDpiScaling") == 0 ? 1 : 0;
       case effSetSampleRate:
         if (opt > 0.0f) sampleRate_ = opt;
         return 0;
@@ -599,6 +763,11 @@ class Bridge final : public IComponentHandler {
   ChangeList inputChanges_;
   ChangeList outputChanges_;
   std::vector<std::uint8_t> chunk_;  // the last effGetChunk's bytes
+  ViewFrame frame_;
+  IPlugView* view_ = nullptr;
+  bool viewAttached_ = false;
+  float scaleFactor_ = 0.0f;  // the host's, 0 until it gives one
+  ERect rect_ = {};
   double sampleRate_ = 44100.0;
   int32 blockSize_ = 1024;
   bool active_ = false;
