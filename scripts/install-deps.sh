@@ -22,6 +22,8 @@ native_packages=(
   # the LV2 bundles: headers and schemas, the checking tools (lv2info,
   # lv2apply, sord_validate) and the library of the tests' small host
   lv2-dev lilv-utils liblilv-dev sordi
+  # a VST3 host whose plug-in scanner the VST3 bundles' tests run
+  ardour
   # fuzzing and leak checks
   clang libclang-rt-14-dev
 )

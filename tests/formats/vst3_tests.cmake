@@ -83,3 +83,30 @@ if(WIN32)
   add_dependencies(formats_vst3_win32_window_tests Tessaro_vst3 Pallido_vst3 Tessaro Pallido)
   set_tests_properties(formats_vst3_win32_window_tests PROPERTIES LABELS "formats;window")
 endif()
+
+# Ardour's VST3 scanner (Debian package ardour) on both Linux bundles, with
+# its cache in a folder of the test's own: each bundle is found with its
+# class's name, identifier, vendor, sub-category and stereo buses. (The
+# scanner reports no parameter count: it never makes a controller.)
+if(NOT WIN32)
+  find_program(SORVANE_ARDOUR_VST3_SCANNER ardour-vst3-scanner PATHS /usr/lib/ardour7 NO_DEFAULT_PATH)
+  set(vst3_uid_Tessaro B13ECDD9CD5018354002AA4B587EC859)
+  set(vst3_uid_Pallido A3C8548B564B86A4B073E5974603804C)
+  foreach(product Tessaro Pallido)
+    if(SORVANE_ARDOUR_VST3_SCANNER)
+      get_filename_component(ardour_libs ${SORVANE_ARDOUR_VST3_SCANNER} DIRECTORY)
+      set(scan_home ${CMAKE_CURRENT_BINARY_DIR}/ardour-scan-${product})
+      add_test(NAME formats_vst3_ardour_scan_${product}
+        COMMAND sh -c [=[rm -rf "$1" && mkdir -p "$1" &&
+          HOME="$1" XDG_CACHE_HOME="$1/cache" XDG_CONFIG_HOME="$1/config" LD_LIBRARY_PATH="$2" "$0" -v -f "$3"]=]
+          ${SORVANE_ARDOUR_VST3_SCANNER} ${scan_home} ${ardour_libs} ${SORVANE_VST3_DIR}/${product}.vst3)
+      set_tests_properties(formats_vst3_ardour_scan_${product} PROPERTIES LABELS formats TIMEOUT 60
+        PASS_REGULAR_EXPRESSION "Found Plugin: Sorvane ${product}.*<VST3Info uid=\"${vst3_uid_${product}}\" name=\"Sorvane ${product}\" vendor=\"Sorvane, Inc.\" category=\"Fx\\|EQ\" version=\"1.0.0\"[^>]* n_inputs=\"2\" n_outputs=\"2\""
+        FAIL_REGULAR_EXPRESSION "\\[(Error|Warning)\\]")
+    else()
+      add_test(NAME formats_vst3_ardour_scan_${product} COMMAND sh -c
+        "echo 'ardour-vst3-scanner not found (Debian package ardour): the VST3 scan cannot run' >&2; exit 1")
+      set_tests_properties(formats_vst3_ardour_scan_${product} PROPERTIES LABELS formats)
+    endif()
+  endforeach()
+endif()
