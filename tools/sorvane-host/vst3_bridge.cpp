@@ -502,7 +502,10 @@ class Bridge final : public IComponentHandler {
   void process(Sample** inputs, Sample** outputs, VstInt32 frames) {
     inputChanges_.clear();
     for (std::size_t i = 0; i < ids_.size(); ++i) {
-      if (!pending_[i].waiting.exchange(false, std::memory_order_acquire)) continue;
+      // A plain load first: most blocks bring no change, and an exchange is a locked instruction.
+      if (!pending_[i].waiting.load(std::memory_order_relaxed) ||
+          !pending_[i].waiting.exchange(false, std::memory_order_acquire))
+        continue;
       int32 slot = 0;
       if (IParamValueQueue* queue = inputChanges_.addParameterData(ids_[i], slot))
         queue->addPoint(0, pending_[i].value.load(std::memory_order_relaxed), slot);
