@@ -110,3 +110,22 @@ if(NOT WIN32)
     endif()
   endforeach()
 endif()
+
+# The installed bundles are whole: installed under a staging root of the
+# test's own, each bundle holds its library where hosts look for it, and
+# sorvane-host loads it from there.
+if(NOT CMAKE_CROSSCOMPILING)
+  add_test(NAME formats_vst3_install_puts_both_bundles_where_hosts_look
+    COMMAND sh -c [=[
+      rm -rf "$1" && DESTDIR="$1" "$0" --install "$2" --component vst3 >/dev/null || exit 1
+      for product in Tessaro Pallido; do
+        bundle="$1$3/$product.vst3"
+        [ -f "$bundle/Contents/x86_64-linux/$product.so" ] || { echo "$bundle incomplete"; exit 1; }
+        "$4" info "$bundle" | grep -q "effect name *Sorvane $product" || { echo "$bundle does not load"; exit 1; }
+      done
+      echo "both installed"]=]
+      ${CMAKE_COMMAND} ${CMAKE_CURRENT_BINARY_DIR}/vst3-installed ${PROJECT_BINARY_DIR} ${SORVANE_VST3_INSTALL_DIR}
+      $<TARGET_FILE:sorvane-host>)
+  set_tests_properties(formats_vst3_install_puts_both_bundles_where_hosts_look PROPERTIES LABELS formats
+    PASS_REGULAR_EXPRESSION "both installed")
+endif()
