@@ -91,6 +91,7 @@ TEST_P(Vst3Render, TheBridgedRecordShowsTheSameParametersProgramsAndChunk) {
   ASSERT_TRUE(vst2 && vst3);
   EXPECT_EQ(vst3->effectName(), vst2->effectName());
   EXPECT_EQ(vst3->vendorString(), vst2->vendorString());
+  EXPECT_EQ(vst3->dispatch(effGetVendorVersion), vst2->dispatch(effGetVendorVersion));
   ASSERT_EQ(vst3->numParams(), vst2->numParams());
   ASSERT_EQ(vst3->numPrograms(), vst2->numPrograms());
   EXPECT_EQ(vst3->numInputs(), 2);

@@ -25,6 +25,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -124,6 +125,7 @@ struct Module {
   bool (*exit)() = nullptr;
   TUID classId = {};
   std::string className;
+  VstInt32 version = 0;  // "1.2.3" as 1230, as VST 2.4 plug-ins number theirs
   ~Module() {
     if (factory) factory->release();
     if (exit) exit();
@@ -729,6 +731,8 @@ class Bridge final : public IComponentHandler {
       }
       case effGetProductString:
         return copyText(ptr, module_->className, kVstMaxProductStrLen);
+      case effGetVendorVersion:
+        return module_->version;
       case effGetPlugCategory:
         return kPlugCategEffect;
       case effGetTailSize:
@@ -824,6 +828,19 @@ std::unique_ptr<PluginLibrary> openVst3Bundle(const std::string& path, std::stri
     if (std::strcmp(info.category, kAudioEffectClass) != 0) continue;
     std::memcpy(module->classId, info.cid, sizeof info.cid);
     module->className = info.name;
+    IPluginFactory2* factory2 = nullptr;
+    PClassInfo2 detail = {};
+    if (module->factory->queryInterface(iidOf(IPluginFactory2::iid), reinterpret_cast<void**>(&factory2)) ==
+            kResultOk &&
+        factory2) {
+      if (factory2->getClassInfo2(i, &detail) == kResultOk) {
+        int major = 0, minor = 0, patch = 0;
+        detail.version[sizeof detail.version - 1] = 0;
+        if (std::sscanf(detail.version, "%d.%d.%d", &major, &minor, &patch) >= 1)
+          module->version = major * 1000 + minor * 100 + patch * 10;
+      }
+      factory2->release();
+    }
     found = true;
   }
   if (!found) {
