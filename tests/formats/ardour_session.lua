@@ -3,8 +3,10 @@
 -- (Output), plays half a second and saves; "check" loads it again, prints
 -- the control as restored and saves a second snapshot, whose plug-in state
 -- the test compares with the first.
--- Arguments: plug-in URI or name, plug-in type (LV2, VST3), session folder, phase.
-local uri, kind, dir, phase = arg[1], arg[2], arg[3], arg[4]
+-- Arguments: plug-in URI or name, plug-in type (LV2, VST3), session folder,
+-- phase, and the value to give Output in Ardour's units for that type (dB
+-- for LV2, normalised for VST3).
+local uri, kind, dir, phase, value = arg[1], arg[2], arg[3], arg[4], tonumber(arg[5])
 local source = ARDOUR.TransportRequestSource.TRS_UI
 
 AudioEngine:set_backend("None (Dummy)", "", "")
@@ -31,7 +33,7 @@ if phase == "make" then
   local plugin = processor:to_insert():plugin(0)
   print("loaded " .. plugin:name() .. " with " .. controlCount(plugin) .. " controls")
   -- Controls count from 0 in Ardour's numbering of control inputs.
-  ARDOUR.LuaAPI.set_processor_param(processor, controlCount(plugin) - 1, 3.0)
+  ARDOUR.LuaAPI.set_processor_param(processor, controlCount(plugin) - 1, value)
   session:request_roll(source)
   ARDOUR.LuaAPI.usleep(500000)
   session:request_stop(false, false, source)
