@@ -20,7 +20,7 @@
 #include "formats/clap/streams.h"
 #include "formats/clap/window_pump.h"
 #include "formats/common/session_state.h"
-#include "formats/lv2/port_map.h"
+#include "formats/common/unit_values.h"
 #include "gui/draw/scaling.h"
 #include "plugin/sorvane.h"
 #include "presets/preset_files.h"
@@ -42,13 +42,13 @@ inline constexpr std::uint32_t kEditorTickMs = 30;
 // LV2 control port's: a stepped knob's position index, a switch's 0 or 1,
 // decibels for the gains and Output.
 inline double clapValueOf(const ParameterUnits& units, int index, float value) {
-  return lv2::portValueOf(units, index, value);
+  return formats::portValueOf(units, index, value);
 }
 inline float parameterValueOf(const ParameterUnits& units, int index, double value) {
   const double held = value > std::numeric_limits<float>::max()    ? std::numeric_limits<float>::max()
                       : value < -std::numeric_limits<float>::max() ? -std::numeric_limits<float>::max()
                                                                    : value;
-  return lv2::parameterValueOf(units, index, static_cast<float>(held));
+  return formats::parameterValueOf(units, index, static_cast<float>(held));
 }
 
 // What every instance of a product shares: its descriptor, with the
@@ -238,7 +238,7 @@ class Plugin {
     const int index = static_cast<int>(value->param_id);
     const ParameterUnits units = unitsOf<Product>();
     const float held = static_cast<float>(value->value);
-    if (held == held && lv2::portShows(units, index, held, effect_->getParameter(index))) return;
+    if (held == held && formats::portShows(units, index, held, effect_->getParameter(index))) return;
     effect_->setParameter(index, parameterValueOf(units, index, value->value));
   }
 
@@ -281,12 +281,12 @@ class Plugin {
     if (!info || index >= static_cast<std::uint32_t>(kParameterCount) || !p->effect_) return false;
     const int i = static_cast<int>(index);
     const ParameterUnits units = unitsOf<Product>();
-    const std::optional<lv2::ControlPortRange> range = lv2::controlPortRange(units, i);
+    const std::optional<formats::ControlPortRange> range = formats::controlPortRange(units, i);
     if (!range) return false;
     *info = {};
     info->id = index;
     info->flags = CLAP_PARAM_IS_AUTOMATABLE;
-    if (range->kind != lv2::PortKind::Decibels) info->flags |= CLAP_PARAM_IS_STEPPED;
+    if (range->kind != formats::PortKind::Decibels) info->flags |= CLAP_PARAM_IS_STEPPED;
     if (Product::kParameters[i].role == ParameterRole::OnOff) info->flags |= CLAP_PARAM_IS_BYPASS;
     std::snprintf(info->name, sizeof info->name, "%s", Product::kParameters[i].name);
     info->min_value = range->minimum;

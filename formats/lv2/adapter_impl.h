@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "formats/common/session_state.h"
+#include "formats/common/unit_values.h"
 #include "formats/lv2/adapter.h"
 #include "formats/lv2/identity.h"
-#include "formats/lv2/port_map.h"
 #include "plugin/sorvane.h"
 
 namespace sorvane::lv2 {
@@ -202,8 +202,8 @@ class Adapter {
       std::memcpy(&bits, &port, sizeof bits);
       if (bits == lastPortBits_[i]) continue;
       lastPortBits_[i] = bits;
-      if (!rebase && !portShows(units, i, port, effect_->getParameter(i)))
-        effect_->setParameter(i, parameterValueOf(units, i, port));
+      if (!rebase && !formats::portShows(units, i, port, effect_->getParameter(i)))
+        effect_->setParameter(i, formats::parameterValueOf(units, i, port));
     }
   }
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "formats/lv2/port_map.h"
+#include "formats/common/unit_values.h"
 
 namespace sorvane::lv2 {
 namespace {
@@ -14,7 +14,8 @@ bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 UiBridge::UiBridge(const ParameterUnits& units, const std::vector<float>& values, UiHostCalls host)
     : units_(units), host_(host), seen_(values), touching_(values.size(), false) {
   shown_.reserve(values.size());
-  for (std::size_t i = 0; i < values.size(); ++i) shown_.push_back(portValueOf(units_, static_cast<int>(i), values[i]));
+  for (std::size_t i = 0; i < values.size(); ++i)
+    shown_.push_back(formats::portValueOf(units_, static_cast<int>(i), values[i]));
 }
 
 void UiBridge::beginEdit(int index) {
@@ -36,7 +37,7 @@ void UiBridge::endOpenGestures() {
 void UiBridge::automated(int index, float value) {
   if (!valid(index)) return;
   seen_[static_cast<std::size_t>(index)] = value;
-  const float port = portValueOf(units_, index, value);
+  const float port = formats::portValueOf(units_, index, value);
   if (!sameBits(port, shown_[static_cast<std::size_t>(index)])) write(index, port);
 }
 
@@ -44,8 +45,8 @@ std::optional<float> UiBridge::portEvent(std::uint32_t port, float value, float 
   if (port >= shown_.size()) return std::nullopt;
   const int index = static_cast<int>(port);
   shown_[port] = value;
-  if (portShows(units_, index, value, effectValue)) return std::nullopt;
-  return parameterValueOf(units_, index, value);
+  if (formats::portShows(units_, index, value, effectValue)) return std::nullopt;
+  return formats::parameterValueOf(units_, index, value);
 }
 
 void UiBridge::effectTook(int index, float effectValue) {
@@ -58,8 +59,8 @@ int UiBridge::follow(const std::vector<float>& values) {
     const auto at = static_cast<std::size_t>(i);
     if (sameBits(values[at], seen_[at])) continue;
     seen_[at] = values[at];
-    if (portShows(units_, i, shown_[at], values[at])) continue;
-    write(i, portValueOf(units_, i, values[at]));
+    if (formats::portShows(units_, i, shown_[at], values[at])) continue;
+    write(i, formats::portValueOf(units_, i, values[at]));
     ++written;
   }
   return written;

@@ -15,7 +15,7 @@
 
 #include "formats/clap/identity.h"
 #include "formats/common/session_state.h"
-#include "formats/lv2/port_map.h"
+#include "formats/common/unit_values.h"
 #include "plugin/pallido.h"
 #include "plugin/tessaro.h"
 #include "tests/formats/clap_test_host.h"
@@ -161,18 +161,18 @@ TYPED_TEST(ClapPlugin, ParametersKeepTheVstIndicesAndShowTheUnitsModelsRanges) {
     ASSERT_TRUE(h.params->get_info(h.plugin, static_cast<std::uint32_t>(i), &info));
     EXPECT_EQ(info.id, static_cast<clap_id>(i));
     EXPECT_STREQ(info.name, TypeParam::kParameters[i].name);
-    const auto range = sorvane::lv2::controlPortRange(this->units, i);
+    const auto range = sorvane::formats::controlPortRange(this->units, i);
     ASSERT_TRUE(range);
     EXPECT_EQ(info.min_value, range->minimum);
     EXPECT_EQ(info.max_value, range->maximum);
     EXPECT_TRUE(info.flags & CLAP_PARAM_IS_AUTOMATABLE);
-    EXPECT_EQ((info.flags & CLAP_PARAM_IS_STEPPED) != 0, range->kind != sorvane::lv2::PortKind::Decibels);
+    EXPECT_EQ((info.flags & CLAP_PARAM_IS_STEPPED) != 0, range->kind != sorvane::formats::PortKind::Decibels);
     EXPECT_EQ((info.flags & CLAP_PARAM_IS_BYPASS) != 0, i == TypeParam::kOnOffIndex);
     // The default is what a new effect plays, as its value says.
     double value = -1.0;
     ASSERT_TRUE(h.params->get_value(h.plugin, info.id, &value));
     EXPECT_EQ(info.default_value, value);
-    EXPECT_EQ(value, sorvane::lv2::portValueOf(this->units, i, this->reference.getParameter(i)));
+    EXPECT_EQ(value, sorvane::formats::portValueOf(this->units, i, this->reference.getParameter(i)));
   }
   clap_param_info_t info{};
   EXPECT_FALSE(h.params->get_info(h.plugin, static_cast<std::uint32_t>(this->kCount), &info));
@@ -216,7 +216,7 @@ TYPED_TEST(ClapPlugin, AValueEventSetsTheParameterAVstHostWouldAndAnEchoChangesN
   auto& h = this->host;
   const int gain = TypeParam::kOutputIndex;
   h.flush({TestHost::valueEvent(static_cast<clap_id>(gain), 6.0)});
-  this->reference.setParameter(gain, sorvane::lv2::parameterValueOf(this->units, gain, 6.0f));
+  this->reference.setParameter(gain, sorvane::formats::parameterValueOf(this->units, gain, 6.0f));
   EXPECT_EQ(h.save(), sessionOf(this->reference));
   // The host sends back every value it read: nothing moves, not even in the chunk's bytes.
   std::vector<clap_event_param_value_t> echo;
@@ -252,7 +252,7 @@ TYPED_TEST(ClapPlugin, EventsTakeEffectAtTheirSampleOffsetIn32And64Bits) {
   Buffers<float> vst32;
   const std::uint32_t cuts[] = {0, 700, 2500, kFrames};
   for (int k = 0; k < 3; ++k) {
-    if (k == 1) vst.setParameter(out, sorvane::lv2::parameterValueOf(this->units, out, -9.5f));
+    if (k == 1) vst.setParameter(out, sorvane::formats::parameterValueOf(this->units, out, -9.5f));
     if (k == 2) vst.setParameter(phase, 1.0f);
     float* in[2] = {vst32.inPtr[0] + cuts[k], vst32.inPtr[1] + cuts[k]};
     float* o[2] = {vst32.outPtr[0] + cuts[k], vst32.outPtr[1] + cuts[k]};
@@ -344,7 +344,7 @@ TYPED_TEST(ClapPlugin, StateIsTheVstBuildsBankChunkByteForByteThenTheCurrentProg
   EXPECT_EQ(h.save(), sessionOf(this->reference));
   double value = 0.0;
   ASSERT_TRUE(h.params->get_value(h.plugin, TypeParam::kOutputIndex, &value));
-  EXPECT_NEAR(value, sorvane::lv2::portValueOf(this->units, TypeParam::kOutputIndex, 0.8f), 1e-6);
+  EXPECT_NEAR(value, sorvane::formats::portValueOf(this->units, TypeParam::kOutputIndex, 0.8f), 1e-6);
   // A session saved on program 3 reopens on it, playing what it played.
   this->reference.setProgram(3);
   const std::vector<std::uint8_t> session = sessionOf(this->reference);
@@ -352,7 +352,7 @@ TYPED_TEST(ClapPlugin, StateIsTheVstBuildsBankChunkByteForByteThenTheCurrentProg
   ASSERT_TRUE(load(h, again));
   EXPECT_EQ(h.save(), session);
   ASSERT_TRUE(h.params->get_value(h.plugin, TypeParam::kOutputIndex, &value));
-  EXPECT_NEAR(value, sorvane::lv2::portValueOf(this->units, TypeParam::kOutputIndex, 0.2f), 1e-6);
+  EXPECT_NEAR(value, sorvane::formats::portValueOf(this->units, TypeParam::kOutputIndex, 0.2f), 1e-6);
 }
 
 TYPED_TEST(ClapPlugin, StreamsThatMoveOneByteAtATimeCarryTheWholeState) {

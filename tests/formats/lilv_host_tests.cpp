@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/common/unit_values.h"
 #include "formats/lv2/identity.h"
-#include "formats/lv2/port_map.h"
 #include "plugin/pallido.h"
 #include "plugin/tessaro.h"
 
@@ -154,7 +154,7 @@ class Host {
     const sorvane::ParameterUnits units = sorvane::unitsOf<Product>();
     for (int i = 0; i < kControls; ++i) {
       controls[i] =
-          sorvane::lv2::portValueOf(units, i, static_cast<float>(Product::presets().factoryPrograms[0].values[i]));
+          sorvane::formats::portValueOf(units, i, static_cast<float>(Product::presets().factoryPrograms[0].values[i]));
       lilv_instance_connect_port(instance_, static_cast<uint32_t>(i), &controls[i]);
     }
     lilv_instance_activate(instance_);
@@ -315,7 +315,7 @@ TYPED_TEST(Lv2Host, EachControlPortShowsTheRangeDefaultAndPrintedPositionsOfTheU
   for (int i = 0; i < TypeParam::kParameterCount; ++i) {
     const char* name = TypeParam::kParameters[i].name;
     const LilvPort* port = lilv_plugin_get_port_by_index(plugin, static_cast<uint32_t>(i));
-    const auto range = *sorvane::lv2::controlPortRange(units, i);
+    const auto range = *sorvane::formats::controlPortRange(units, i);
     LilvNode *def = nullptr, *min = nullptr, *max = nullptr;
     lilv_port_get_range(plugin, port, &def, &min, &max);
     ASSERT_TRUE(def && min && max) << name;
@@ -323,16 +323,17 @@ TYPED_TEST(Lv2Host, EachControlPortShowsTheRangeDefaultAndPrintedPositionsOfTheU
     EXPECT_EQ(lilv_node_as_float(max), range.maximum) << name;
     EXPECT_EQ(
         lilv_node_as_float(def),
-        sorvane::lv2::portValueOf(units, i, static_cast<float>(TypeParam::presets().factoryPrograms[0].values[i])))
+        sorvane::formats::portValueOf(units, i, static_cast<float>(TypeParam::presets().factoryPrograms[0].values[i])))
         << name;
     lilv_node_free(def);
     lilv_node_free(min);
     lilv_node_free(max);
-    const bool isDecibels = range.kind == sorvane::lv2::PortKind::Decibels;
-    EXPECT_EQ(lilv_port_has_property(plugin, port, integer), range.kind == sorvane::lv2::PortKind::Enumeration) << name;
-    EXPECT_EQ(lilv_port_has_property(plugin, port, enumeration), range.kind == sorvane::lv2::PortKind::Enumeration)
+    const bool isDecibels = range.kind == sorvane::formats::PortKind::Decibels;
+    EXPECT_EQ(lilv_port_has_property(plugin, port, integer), range.kind == sorvane::formats::PortKind::Enumeration)
         << name;
-    EXPECT_EQ(lilv_port_has_property(plugin, port, toggled), range.kind == sorvane::lv2::PortKind::Toggle) << name;
+    EXPECT_EQ(lilv_port_has_property(plugin, port, enumeration), range.kind == sorvane::formats::PortKind::Enumeration)
+        << name;
+    EXPECT_EQ(lilv_port_has_property(plugin, port, toggled), range.kind == sorvane::formats::PortKind::Toggle) << name;
     LilvNodes* unit = lilv_port_get_value(plugin, port, unitOf);
     EXPECT_EQ(unit && lilv_nodes_contains(unit, decibels), isDecibels) << name;
     lilv_nodes_free(unit);
@@ -411,13 +412,13 @@ TYPED_TEST(Lv2Host, APortInThePanelsUnitsPlaysTheVstParameterOfTheSamePrintedVal
     ASSERT_TRUE(host.ok());
     VstRender<TypeParam> vst;
     for (int i = 0; i < TypeParam::kParameterCount; ++i) {
-      const auto range = *sorvane::lv2::controlPortRange(units, i);
+      const auto range = *sorvane::formats::controlPortRange(units, i);
       float port = top ? range.maximum : std::round(0.5f * (range.minimum + range.maximum));
-      if (range.kind == sorvane::lv2::PortKind::Decibels) port = top ? 20.0f : -7.5f;
+      if (range.kind == sorvane::formats::PortKind::Decibels) port = top ? 20.0f : -7.5f;
       // Keep the plug-in in: only the switch's off position passes the effect.
       if (i == TypeParam::kOnOffIndex) port = 0.0f;
       host.controls[i] = port;
-      std::optional<float> value = range.kind == sorvane::lv2::PortKind::Decibels
+      std::optional<float> value = range.kind == sorvane::formats::PortKind::Decibels
                                        ? units.parse(i, std::to_string(port) + " dB")
                                        : units.positionValue(i, static_cast<int>(port));
       ASSERT_TRUE(value) << TypeParam::kParameters[i].name;
@@ -443,7 +444,7 @@ TYPED_TEST(Lv2Host, PortValuesOutOfRangeOrNanPlayTheNearestValidOnesAndNeverNan)
     ASSERT_TRUE(bad.ok() && held.ok());
     for (int i = 0; i < TypeParam::kParameterCount; ++i) {
       if (i == TypeParam::kOnOffIndex) continue;
-      const auto range = *sorvane::lv2::controlPortRange(units, i);
+      const auto range = *sorvane::formats::controlPortRange(units, i);
       bad.controls[i] = high ? range.maximum + 1000.0f : -std::numeric_limits<float>::infinity();
       held.controls[i] = high ? range.maximum : range.minimum;
     }
@@ -533,7 +534,7 @@ TYPED_TEST(Lv2Host, ASessionThroughLilvsOwnStateCarriesTheBankToANewInstance) {
                            0.0f);
     vst.effect->dispatcher(effSetProgram, 0, 5, nullptr, 0.0f);
     for (int i = 0; i < TypeParam::kParameterCount; ++i)
-      first.controls[i] = sorvane::lv2::portValueOf(units, i, vst.effect->getParameter(i));
+      first.controls[i] = sorvane::formats::portValueOf(units, i, vst.effect->getParameter(i));
   }
   first.runOneBlock();
 

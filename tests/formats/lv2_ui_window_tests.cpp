@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "editor/layout.h"
+#include "formats/common/unit_values.h"
 #include "formats/lv2/identity.h"
-#include "formats/lv2/port_map.h"
 #include "gui/draw/scaling.h"
 #include "gui/views/cview.h"
 #include "hostkit/host_window.h"
@@ -71,7 +71,7 @@ class Lv2Panel : public ::testing::Test {
     ASSERT_NE(instance, nullptr);
     const ParameterUnits units = unitsOf<Product>();
     for (int i = 0; i < kCount; ++i) {
-      controls[i] = lv2::portValueOf(units, i, static_cast<float>(Product::presets().factoryPrograms[0].values[i]));
+      controls[i] = formats::portValueOf(units, i, static_cast<float>(Product::presets().factoryPrograms[0].values[i]));
       plugin->connect_port(instance, static_cast<std::uint32_t>(i), &controls[i]);
     }
     for (int a = 0; a < lv2::kAudioPortCount; ++a)
@@ -222,7 +222,7 @@ TYPED_TEST(Lv2Panel, ADragOnAKnobWritesItsPortInsideOneTouchGesture) {
   ASSERT_FALSE(this->writes.empty());
   for (std::uint32_t written : this->writes) EXPECT_EQ(written, port);
   // 50 pixels of a 200-pixel sweep from the centre, in the port's units.
-  EXPECT_FLOAT_EQ(this->controls[port], lv2::portValueOf(unitsOf<TypeParam>(), knob.tag, 0.75f));
+  EXPECT_FLOAT_EQ(this->controls[port], formats::portValueOf(unitsOf<TypeParam>(), knob.tag, 0.75f));
 }
 
 TYPED_TEST(Lv2Panel, TheNextProgramChosenInThePanelIsWrittenToEveryPortItChanges) {
@@ -236,9 +236,10 @@ TYPED_TEST(Lv2Panel, TheNextProgramChosenInThePanelIsWrittenToEveryPortItChanges
   int changed = 0;
   for (int i = 0; i < TestFixture::kCount; ++i) {
     const float value = static_cast<float>(TypeParam::presets().factoryPrograms[1].values[i]);
-    EXPECT_TRUE(lv2::portShows(units, i, this->controls[i], value)) << TypeParam::kParameters[i].name;
-    if (!lv2::portShows(
-            units, i, lv2::portValueOf(units, i, static_cast<float>(TypeParam::presets().factoryPrograms[0].values[i])),
+    EXPECT_TRUE(formats::portShows(units, i, this->controls[i], value)) << TypeParam::kParameters[i].name;
+    if (!formats::portShows(
+            units, i,
+            formats::portValueOf(units, i, static_cast<float>(TypeParam::presets().factoryPrograms[0].values[i])),
             value))
       ++changed;
   }
@@ -276,7 +277,7 @@ TYPED_TEST(Lv2Panel, AHostPortValueReachesThePanelAndIsNotWrittenBack) {
   // The host moves the first knob's port to its other end, as automation would.
   const auto& knob = this->firstKnob();
   const auto port = static_cast<std::uint32_t>(knob.tag);
-  const auto range = lv2::controlPortRange(unitsOf<TypeParam>(), knob.tag);
+  const auto range = formats::controlPortRange(unitsOf<TypeParam>(), knob.tag);
   ASSERT_TRUE(range);
   const float value = this->controls[port] == range->maximum ? range->minimum : range->maximum;
   this->ui->port_event(this->panel, port, sizeof value, 0, &value);

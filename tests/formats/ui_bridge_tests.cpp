@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "formats/lv2/port_map.h"
+#include "formats/common/unit_values.h"
 #include "formats/lv2/ui_bridge.h"
 #include "plugin/pallido.h"
 #include "plugin/tessaro.h"
@@ -99,7 +99,7 @@ TYPED_TEST(PanelPorts, ThePanelsValuesAreWrittenInPortUnitsOnceEach) {
     this->bridge.automated(i, 1.0f - value);
     this->bridge.automated(i, value);
     ASSERT_FALSE(this->host.writes.empty()) << i;
-    EXPECT_TRUE(sorvane::lv2::portShows(this->units, i, this->host.writes.back().value, value)) << i;
+    EXPECT_TRUE(sorvane::formats::portShows(this->units, i, this->host.writes.back().value, value)) << i;
   }
   this->host.writes.clear();
   this->bridge.automated(TypeParam::kParameterCount, 0.5f);
@@ -123,12 +123,12 @@ TYPED_TEST(PanelPorts, AProgramChangedInThePanelIsWrittenToEveryPortThatNoLonger
   const int written = this->bridge.follow(next);
   int differing = 0;
   for (int i = 0; i < TypeParam::kParameterCount; ++i)
-    if (!sorvane::lv2::portShows(this->units, i, this->bridge.shown(i), values[static_cast<std::size_t>(i)]))
+    if (!sorvane::formats::portShows(this->units, i, this->bridge.shown(i), values[static_cast<std::size_t>(i)]))
       ++differing;
   EXPECT_GT(written, 0);
   EXPECT_EQ(static_cast<int>(this->host.writes.size()), written);
   for (const auto& w : this->host.writes)
-    EXPECT_TRUE(sorvane::lv2::portShows(this->units, static_cast<int>(w.port), w.value, next[w.port])) << w.port;
+    EXPECT_TRUE(sorvane::formats::portShows(this->units, static_cast<int>(w.port), w.value, next[w.port])) << w.port;
   EXPECT_EQ(differing, written);
   EXPECT_EQ(this->bridge.follow(next), 0);  // written once
 }

@@ -82,7 +82,7 @@ class Lv2Instance {
     auto& effect = static_cast<lv2::Adapter<Product>*>(handle_)->effect();
     const ParameterUnits units = unitsOf<Product>();
     for (int i = 0; i < Product::kParameterCount; ++i) {
-      controls_[i] = lv2::portValueOf(units, i, effect.getParameter(i));
+      controls_[i] = formats::portValueOf(units, i, effect.getParameter(i));
       descriptor_->connect_port(handle_, static_cast<uint32_t>(i), &controls_[i]);
     }
     for (int a = 0; a < lv2::kAudioPortCount; ++a)

@@ -11,14 +11,14 @@
 #include <stdexcept>
 #include <string>
 
+#include "formats/common/unit_values.h"
 #include "formats/lv2/identity.h"
-#include "formats/lv2/port_map.h"
 #include "presets/preset_files.h"
 
 namespace {
 
+using sorvane::formats::PortKind;
 using sorvane::lv2::Identity;
-using sorvane::lv2::PortKind;
 
 const char* const kPrefixes =
     "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
@@ -57,7 +57,7 @@ std::string quoted(const std::string& text) {
 
 std::string symbolOf(const char* name) {
   char symbol[64];
-  sorvane::lv2::portSymbol(name, symbol, sizeof symbol);
+  sorvane::formats::portSymbol(name, symbol, sizeof symbol);
   return symbol;
 }
 
@@ -108,12 +108,12 @@ std::string description() {
       << "  lv2:extensionData state:interface ;\n  ui:ui <" << Id::kUiUri << "> ;\n"
       << "  pg:mainInput <" << Id::kUri << "#in> ;\n  pg:mainOutput <" << Id::kUri << "#out> ;\n  lv2:port";
   for (int i = 0; i < Product::kParameterCount; ++i) {
-    const auto range = sorvane::lv2::controlPortRange(units, i);
+    const auto range = sorvane::formats::controlPortRange(units, i);
     if (!range) throw std::runtime_error(std::string("no port for parameter ") + Product::kParameters[i].name);
     const char* name = Product::kParameters[i].name;
     out << (i ? " , [\n" : " [\n") << "    a lv2:InputPort , lv2:ControlPort ;\n    lv2:index " << i
         << " ;\n    lv2:symbol " << quoted(symbolOf(name)) << " ;\n    lv2:name " << quoted(name)
-        << " ;\n    lv2:default " << number(sorvane::lv2::portValueOf(units, i, factoryValue<Product>(0, i)))
+        << " ;\n    lv2:default " << number(sorvane::formats::portValueOf(units, i, factoryValue<Product>(0, i)))
         << " ;\n    lv2:minimum " << number(range->minimum) << " ;\n    lv2:maximum " << number(range->maximum);
     switch (range->kind) {
       case PortKind::Decibels:
@@ -158,7 +158,7 @@ std::string presets() {
         << "> ;\n  rdfs:label " << quoted(Product::presets().factoryPrograms[p].name) << " ;\n  lv2:port";
     for (int i = 0; i < Product::kParameterCount; ++i)
       out << (i ? " , [\n" : " [\n") << "    lv2:symbol " << quoted(symbolOf(Product::kParameters[i].name))
-          << " ;\n    pset:value " << number(sorvane::lv2::portValueOf(units, i, factoryValue<Product>(p, i)))
+          << " ;\n    pset:value " << number(sorvane::formats::portValueOf(units, i, factoryValue<Product>(p, i)))
           << "\n  ]";
     out << " .\n\n";
   }

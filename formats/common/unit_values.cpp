@@ -1,8 +1,8 @@
-#include "formats/lv2/port_map.h"
+#include "formats/common/unit_values.h"
 
 #include <cmath>
 
-namespace sorvane::lv2 {
+namespace sorvane::formats {
 namespace {
 
 // The position a positioned port selects: the nearest whole position held
@@ -81,4 +81,4 @@ void portSymbol(const char* name, char* symbol, int capacity) {
   symbol[used] = '\0';
 }
 
-}  // namespace sorvane::lv2
+}  // namespace sorvane::formats

@@ -1,6 +1,7 @@
-// The LV2 control ports of a product, in the units its panel prints, and the
-// one translation between a port value and the normalised parameter value
-// the effect (and the VST 2.4 build) takes. Everything comes from the units
+// A product's parameters in the units its panel prints, as LV2 control
+// ports and CLAP parameters show them (both called ports here), and the one
+// translation between such a value and the normalised parameter value the
+// effect (and the VST 2.4 build) takes. Everything comes from the units
 // model, so a port shows exactly the positions, words and scale the panel
 // prints:
 //
@@ -22,7 +23,7 @@
 
 #include "plugin/units.h"
 
-namespace sorvane::lv2 {
+namespace sorvane::formats {
 
 enum class PortKind { Enumeration, Decibels, Toggle };
 
@@ -52,4 +53,4 @@ bool portShows(const ParameterUnits& units, int index, float port, float value);
 // Writes at most capacity - 1 characters and the NUL.
 void portSymbol(const char* name, char* symbol, int capacity);
 
-}  // namespace sorvane::lv2
+}  // namespace sorvane::formats

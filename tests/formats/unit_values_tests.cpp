@@ -9,18 +9,18 @@
 #include <set>
 #include <string>
 
-#include "formats/lv2/port_map.h"
+#include "formats/common/unit_values.h"
 #include "plugin/pallido.h"
 #include "plugin/tessaro.h"
 #include "presets/records.h"
 
 namespace {
 
-using sorvane::lv2::controlPortRange;
-using sorvane::lv2::parameterValueOf;
-using sorvane::lv2::PortKind;
-using sorvane::lv2::portShows;
-using sorvane::lv2::portValueOf;
+using sorvane::formats::controlPortRange;
+using sorvane::formats::parameterValueOf;
+using sorvane::formats::PortKind;
+using sorvane::formats::portShows;
+using sorvane::formats::portValueOf;
 
 template <class Product>
 class PortMap : public ::testing::Test {
@@ -97,7 +97,7 @@ TYPED_TEST(PortMap, SymbolsAreUniqueLowerCaseWordsThatStartWithALetter) {
   std::set<std::string> seen;
   for (int i = 0; i < TypeParam::kParameterCount; ++i) {
     char symbol[64];
-    sorvane::lv2::portSymbol(TypeParam::kParameters[i].name, symbol, sizeof symbol);
+    sorvane::formats::portSymbol(TypeParam::kParameters[i].name, symbol, sizeof symbol);
     const std::string s = symbol;
     ASSERT_FALSE(s.empty());
     EXPECT_TRUE(s[0] >= 'a' && s[0] <= 'z') << s;
@@ -110,7 +110,7 @@ TYPED_TEST(PortMap, SymbolsAreUniqueLowerCaseWordsThatStartWithALetter) {
 
 TEST(PortSymbol, ALongNameIsCutToTheBufferAndTerminated) {
   char symbol[5];
-  sorvane::lv2::portSymbol("HighCut Freq", symbol, sizeof symbol);
+  sorvane::formats::portSymbol("HighCut Freq", symbol, sizeof symbol);
   EXPECT_STREQ(symbol, "high");
 }
 
